@@ -1,0 +1,2 @@
+// VeltoFaxTool: one start, one piece of work chosen by the first word of the command text.
+int main() { return 0; }

@@ -1,0 +1,12 @@
+# Every dependency comes from Debian's packages (see .ci/run for the list).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+find_package(TIFF REQUIRED)
+find_package(JPEG REQUIRED)
+find_package(PNG REQUIRED)
+find_package(ZLIB REQUIRED)
+if(VELTO_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+endif()

@@ -1,0 +1,37 @@
+# Warnings, sanitizers and the helpers that turn folders into targets.
+add_compile_options(-Wall -Wextra)
+
+if(VELTO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(VELTO_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "VELTO_FUZZ needs clang (CC=clang CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# velto_sources(VAR folder...): every .cpp below the given folders, so a part grows file by file
+# without touching the build.
+function(velto_sources var)
+  set(all)
+  foreach(folder ${ARGN})
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+    list(APPEND all ${found})
+  endforeach()
+  set(${var} ${all} PARENT_SCOPE)
+endfunction()
+
+# velto_program_per_file(folder prefix libs...): one executable per .cpp of a folder.
+function(velto_program_per_file folder prefix)
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  foreach(source ${sources})
+    get_filename_component(stem ${source} NAME_WE)
+    string(REPLACE "_" "-" stem ${stem})
+    add_executable(${prefix}${stem} ${source})
+    target_link_libraries(${prefix}${stem} PRIVATE ${ARGN})
+  endforeach()
+endfunction()

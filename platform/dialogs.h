@@ -1,0 +1,50 @@
+#pragma once
+// Modal user interface: message boxes and the Save dialog. On a terminal (/dev/tty) they print their texts
+// and read the answer; without one the Save dialog is cancelled, questions take their safe answer (No)
+// and message boxes go to standard error. Tests put a scripted double in place of the host.
+// All texts are UTF-8 here (the program's GBK texts as they read).
+
+#include <string>
+#include <vector>
+
+namespace velto::platform {
+
+// Message-box styles and results, with the platform's values.
+enum MessageBoxStyle : unsigned {
+  MB_OK = 0x0,
+  MB_YESNO = 0x4,
+  MB_ICONERROR = 0x10,
+  MB_ICONQUESTION = 0x20,
+  MB_ICONEXCLAMATION = 0x30,
+  MB_ICONINFORMATION = 0x40,
+};
+enum DialogResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+struct SaveDialogRequest {
+  std::string initialName;             // file name offered at first
+  std::vector<std::string> typeNames;  // the filter's type texts in order, e.g. "BMP  files (*.bmp)"
+  std::vector<std::string> typePatterns;  // the filter's patterns in order, e.g. "*.bmp"
+  unsigned flags = 0;                  // OFN_ flags
+};
+
+struct SaveDialogResult {
+  bool ok = false;         // OK pressed (false: cancelled)
+  std::string path;        // full path chosen
+  std::string typeText;    // text of the file-type box when the dialog closed
+};
+
+class DialogHost {
+ public:
+  virtual ~DialogHost() = default;
+  virtual int MessageBox(const std::string& text, const std::string& caption, unsigned style) = 0;
+  virtual SaveDialogResult SaveDialog(const SaveDialogRequest& request) = 0;
+};
+
+// The host in use: the terminal host unless a test has set another.
+DialogHost& CurrentDialogHost();
+void SetDialogHost(DialogHost* host);  // nullptr restores the terminal host; the caller keeps ownership
+
+// Shorthand for CurrentDialogHost().MessageBox.
+int ShowMessageBox(const std::string& text, const std::string& caption, unsigned style);
+
+}  // namespace velto::platform

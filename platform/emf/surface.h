@@ -1,0 +1,74 @@
+#pragma once
+// The off-screen bitmap that metafiles are played into: a colour bitmap as the screen holds it, or a
+// monochrome one. Both keep 32-bit xRGB pixels (cairo's RGB24) so that one drawing path serves both;
+// on a monochrome surface every pixel is pure black or pure white once drawing has finished.
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/emf/geometry.h"
+
+namespace velto::emf {
+
+// 0x00RRGGBB, as GDI's COLORREF with red and blue swapped back into reading order.
+using Rgb = uint32_t;
+inline constexpr Rgb kWhite = 0xFFFFFF;
+inline constexpr Rgb kBlack = 0x000000;
+inline constexpr Rgb MakeRgb(uint8_t r, uint8_t g, uint8_t b) { return (Rgb{r} << 16) | (Rgb{g} << 8) | b; }
+inline constexpr uint8_t RedOf(Rgb c) { return static_cast<uint8_t>(c >> 16); }
+inline constexpr uint8_t GreenOf(Rgb c) { return static_cast<uint8_t>(c >> 8); }
+inline constexpr uint8_t BlueOf(Rgb c) { return static_cast<uint8_t>(c); }
+
+// Largest surface we agree to make: 32768 pixels a side and 1 GiB of pixels.
+inline constexpr int kMaxSurfaceSide = 32768;
+inline constexpr uint64_t kMaxSurfaceBytes = uint64_t{1} << 30;
+
+class Surface {
+ public:
+  enum class Kind { Colour, Monochrome };
+
+  // No surface when a side is not positive, the size passes the limits, or memory runs out.
+  static std::unique_ptr<Surface> Create(int width, int height, Kind kind);
+  ~Surface();
+  Surface(const Surface&) = delete;
+  Surface& operator=(const Surface&) = delete;
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  Kind GetKind() const { return kind_; }
+  bool IsMonochrome() const { return kind_ == Kind::Monochrome; }
+
+  cairo_surface_t* Cairo() const { return surface_; }
+  // Row y from the top; 32-bit pixels 0x00RRGGBB (the top byte carries no meaning).
+  uint32_t* Row(int y);
+  const uint32_t* Row(int y) const;
+  Rgb Pixel(int x, int y) const { return Row(y)[x] & 0xFFFFFF; }
+  void SetPixel(int x, int y, Rgb colour) { Row(y)[x] = colour & 0xFFFFFF; }
+
+  // Fills the rectangle, right and bottom edges excluded, cut to the surface (GDI's FillRect).
+  void FillRect(const RectL& rect, Rgb colour);
+  // Inverts every pixel of the rectangle (BitBlt of the surface onto itself with NOTSRCCOPY).
+  void InvertRect(const RectL& rect);
+  // Maps every pixel to black or white; used after drawing into a monochrome surface.
+  void SnapToMonochrome();
+
+  // Call before reading pixels after cairo has drawn, and after writing pixels directly.
+  void Flush() const { cairo_surface_flush(surface_); }
+  void MarkDirty() { cairo_surface_mark_dirty(surface_); }
+
+ private:
+  Surface(cairo_surface_t* surface, int width, int height, Kind kind)
+      : surface_(surface), width_(width), height_(height), kind_(kind) {}
+  cairo_surface_t* surface_;
+  int width_;
+  int height_;
+  Kind kind_;
+};
+
+// How a colour becomes black or white on a monochrome surface: white when its luminance is at least
+// half, so white paper stays white and black printing black.
+Rgb MonochromeOf(Rgb colour);
+
+}  // namespace velto::emf

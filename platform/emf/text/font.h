@@ -1,0 +1,88 @@
+#pragma once
+// Fonts for metafile text: a Windows LOGFONT realised on our device. The face table maps Windows faces to
+// installed metric-compatible faces; characters the chosen face lacks come from a fallback face.
+// Glyphs are drawn as GDI puts text on a memory bitmap: without anti-aliasing.
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velto::emf::text {
+
+// LOGFONTW as recorded (EMR_EXTCREATEFONTINDIRECTW), sizes in logical units.
+struct LogFont {
+  int32_t height = 0;
+  int32_t width = 0;
+  int32_t escapement = 0;   // tenths of a degree, counter-clockwise
+  int32_t orientation = 0;
+  int32_t weight = 0;       // 0 = default (400)
+  uint8_t italic = 0;
+  uint8_t underline = 0;
+  uint8_t strikeOut = 0;
+  uint8_t charSet = 0;
+  uint8_t outPrecision = 0;
+  uint8_t clipPrecision = 0;
+  uint8_t quality = 0;
+  uint8_t pitchAndFamily = 0;
+  std::u16string faceName;
+};
+
+// Metrics of a realised font in device pixels, as GDI's TEXTMETRIC gives them.
+struct FontMetrics {
+  double ascent = 0;
+  double descent = 0;
+  double internalLeading = 0;
+  double externalLeading = 0;
+  double averageCharWidth = 0;
+  double maxCharWidth = 0;
+  double underlinePosition = 0;   // below the baseline, positive down
+  double underlineThickness = 1;
+  double strikeoutPosition = 0;   // above the baseline, positive up
+  double strikeoutThickness = 1;
+  double Height() const { return ascent + descent; }
+};
+
+struct Glyph {
+  uint32_t index = 0;   // glyph index in the face named by faceSlot
+  int faceSlot = 0;     // 0: the primary face; above 0: a fallback face
+  double advance = 0;   // device pixels along the baseline
+};
+
+struct GlyphOrigin {
+  double x = 0;
+  double y = 0;  // device pixels, baseline point of the glyph
+};
+
+class RealisedFont {
+ public:
+  virtual ~RealisedFont() = default;
+  virtual const FontMetrics& Metrics() const = 0;
+  // Family name of the primary face actually used (for tests and diagnostics).
+  virtual std::string FamilyName() const = 0;
+  // Characters (UTF-16, surrogate pairs combined) to glyphs, with fallback faces for missing characters.
+  virtual std::vector<Glyph> MapText(std::u16string_view text) const = 0;
+  // Glyph indices recorded with ETO_GLYPH_INDEX, taken in the primary face.
+  virtual std::vector<Glyph> MapGlyphIndices(std::span<const uint16_t> indices) const = 0;
+  // Fills the glyphs with cr's current source at the given origins; the glyphs are rotated by
+  // `angleRadians` counter-clockwise on the page (escapement). cr's matrix is expected to be identity.
+  virtual void Draw(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
+                    double angleRadians) const = 0;
+  // Appends the glyph outlines to cr's current path instead of drawing (text inside a path bracket).
+  virtual void AppendOutlines(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
+                              double angleRadians) const = 0;
+};
+
+// Realises `font` at a size already transformed to device pixels: `pixelHeight` keeps lfHeight's sign
+// rule (negative: em height, positive: cell height, 0: GDI's default size); `pixelWidth` 0 keeps the
+// face's own proportions. Never null: an unknown face falls back to a default face.
+std::shared_ptr<const RealisedFont> RealiseFont(const LogFont& font, double pixelHeight, double pixelWidth);
+
+// The installed family that the face table (and fontconfig after it) picks for a Windows face name.
+std::string SubstituteFamily(std::u16string_view windowsFace, uint8_t charSet);
+
+}  // namespace velto::emf::text

@@ -1,0 +1,31 @@
+#include "platform/windows_directory.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace velto::platform {
+
+std::optional<std::string> WindowsDirectory() {
+  std::string dir;
+  if (const char* env = std::getenv("VELTO_WINDIR"); env && *env) {
+    dir = env;
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    dir = std::string(home) + "/.velto";
+  } else {
+    return std::nullopt;
+  }
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!std::filesystem::is_directory(dir, ec)) return std::nullopt;
+  return dir;
+}
+
+std::string TempDirectory() {
+  std::string dir = "/tmp";
+  if (const char* env = std::getenv("TMPDIR"); env && *env) dir = env;
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return dir;
+}
+
+}  // namespace velto::platform

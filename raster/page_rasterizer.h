@@ -1,0 +1,59 @@
+#pragma once
+// Playing one page into an off-screen bitmap and reading its pixels out as a device-independent bitmap
+// (40-byte BITMAPINFOHEADER, colour table for 1, 4 and 8 bits, bottom-up rows padded to 4 bytes).
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/emf/metafile.h"
+#include "platform/emf/surface.h"
+
+namespace velto {
+
+// The drawing surface of one page: the bitmap (drawing happens on it directly) and the white fill brush.
+struct PageSurface {
+  std::unique_ptr<emf::Surface> bitmap;
+  emf::Rgb fillBrush = emf::kWhite;
+  bool Valid() const { return bitmap != nullptr; }
+};
+
+// Packed form: header, colour table and rows in one zero-initialised block.
+struct PackedPageBitmap {
+  std::vector<uint8_t> block;
+  size_t rowsOffset = 0;  // offset of the first (bottom) pixel row in the block
+  uint8_t* FirstRow() { return block.data() + rowsOffset; }
+  const uint8_t* FirstRow() const { return block.data() + rowsOffset; }
+};
+
+// Split form: the caller's header record (header and the largest colour table) and a row buffer.
+inline constexpr size_t kBitmapHeaderRecordSize = 40 + 1024;
+using BitmapHeaderRecord = std::array<uint8_t, kBitmapHeaderRecordSize>;
+
+// Display colour depth mapped to a read-out bit count: 1, 4, 8 or 24.
+int ScreenBitDepth();
+bool MetafilePageSize(const emf::Metafile& metafile, int& width, int& height);
+void FallbackPageSize(int& width, int& height);
+bool CreatePageSurface(int width, int height, bool colour, PageSurface& surface);
+void ReleasePageSurface(PageSurface& surface);
+// Byte size of the pixel rows: stride × height, stride = ((width × bitCount + 31) / 32) × 4.
+uint64_t DibImageSize(int width, int height, int bitCount);
+// Packed read-out at `bitCount` (0: ScreenBitDepth). Returns the pixel-data size, 0 on failure.
+uint32_t ReadPageBitmap(const PageSurface& surface, int bitCount, PackedPageBitmap& out);
+// Split read-out at ScreenBitDepth. With `slack` the buffer has one extra row and 10 bytes beyond the
+// rows. Returns the pixel-data size, 0 on failure (rows then empty).
+uint32_t ReadPageRows(const PageSurface& surface, BitmapHeaderRecord& header, bool slack, std::vector<uint8_t>& rows);
+
+// A page played with the standard page geometry (0.96 scale, 5 % margin, white fill).
+struct RenderedPage {
+  PageSurface surface;
+  int width = 0;
+  int height = 0;
+  std::optional<emf::Metafile> metafile;
+};
+bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& page);
+
+}  // namespace velto

@@ -1,0 +1,31 @@
+#!/bin/bash
+# Installs the dependencies, builds, and runs every test: a Release build, the same tests under the
+# address and undefined-behaviour sanitizers, and a short run of each libFuzzer target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+
+echo "== Release build and tests"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build
+ctest --test-dir build --output-on-failure
+
+echo "== Sanitizer build (address, undefined) and tests"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTO_SANITIZE=ON -DVELTO_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
+
+echo "== Fuzz targets (clang, libFuzzer), a short run each"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTO_FUZZ=ON \
+  -DVELTO_BUILD_TESTS=OFF -DVELTO_BUILD_BENCH=OFF >/dev/null
+cmake --build build-fuzz
+shopt -s nullglob
+for target in build-fuzz/fuzz/fuzz-*; do
+  corpus_dir=$(mktemp -d)
+  seeds="fuzz/seeds/$(basename "$target" | sed 's/^fuzz-//')"
+  [ -d "$seeds" ] && cp "$seeds"/* "$corpus_dir"/ 2>/dev/null || true
+  echo "-- $target"
+  "$target" -max_total_time=20 -rss_limit_mb=2048 -timeout=10 "$corpus_dir" 2>&1 | tail -n 2
+  rm -rf "$corpus_dir"
+done
+echo "all tests passed"

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+#include "spool/spool_job.h"
+
+namespace velto {
+
+// Reserves a fresh temporary page name ("tmp…" in the temporary directory). The file is created
+// exclusively (owner-only) and kept, so no other process can take the name; ExtractPage writes into it.
+// False when no name could be had (the name is then empty).
+bool MakeTempPageName(std::string& name);
+// Copies page k (1 ≤ k ≤ pageCount) of the spool file into the file `tempName`; on success the job's
+// pageFile names it.
+bool ExtractPage(const std::string& spoolPath, const std::string& tempName, int k, SpoolJob& job);
+
+}  // namespace velto

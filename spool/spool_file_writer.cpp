@@ -1,0 +1,44 @@
+#include "spool/spool_file_writer.h"
+
+#include <fstream>
+
+#include "platform/emf/metafile_recorder.h"
+
+namespace velto {
+namespace {
+constexpr uint32_t kEmriMetafileData = 12;
+constexpr uint32_t kEmriMetafileExt = 13;
+constexpr uint32_t kEmriDevMode = 3;
+}  // namespace
+
+std::vector<uint8_t> MakeSpoolFile(std::span<const std::vector<uint8_t>> pages, const SpoolFileOptions& options) {
+  using emf::RecordBytes;
+  constexpr uint32_t kFixed = 16;
+  uint32_t docBytes = static_cast<uint32_t>((options.documentName.size() + 1) * 2);
+  uint32_t devBytes = static_cast<uint32_t>((options.deviceName.size() + 1) * 2);
+  uint32_t headerSize = (kFixed + docBytes + devBytes + 3) & ~3u;
+  RecordBytes out;
+  out.U32(0x00010000).U32(headerSize).U32(kFixed).U32(kFixed + docBytes);
+  out.Utf16(options.documentName).U16(0).Utf16(options.deviceName).U16(0).PadTo4();
+  if (options.devModeFirst) out.U32(kEmriDevMode).U32(220).Zeros(220);
+  for (const auto& page : pages) {
+    uint32_t padded = static_cast<uint32_t>((page.size() + 3) & ~size_t{3});
+    size_t start = out.Size();
+    out.U32(kEmriMetafileData).U32(padded).Raw(page).PadTo4();
+    size_t ext = out.Size();
+    uint64_t back = ext - start;
+    out.U32(kEmriMetafileExt).U32(8).U32(static_cast<uint32_t>(back)).U32(static_cast<uint32_t>(back >> 32));
+  }
+  return out.Bytes();
+}
+
+bool WriteSpoolFile(const std::string& path, std::span<const std::vector<uint8_t>> pages,
+                    const SpoolFileOptions& options) {
+  auto bytes = MakeSpoolFile(pages, options);
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  if (!f) return false;
+  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(f.flush());
+}
+
+}  // namespace velto
