@@ -56,4 +56,18 @@ struct RenderedPage {
 };
 bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& page);
 
+// The standard page geometry for a metafile page size (W0, H0) in reference-device pixels: the fallback
+// size for pages of 5000 × 6000 and more, the 0.96 scale (w, h), the surface with its 5 % border
+// (width, height) and the playback rectangle inset by the margin m on every side.
+struct RasterPageGeometry {
+  int scaledWidth = 0;   // w
+  int scaledHeight = 0;  // h
+  int width = 0;
+  int height = 0;
+  int margin = 0;
+  emf::RectL playback;
+};
+// No value when the surface would be empty or larger than a surface can be.
+std::optional<RasterPageGeometry> StandardPageGeometry(int metafileWidth, int metafileHeight);
+
 }  // namespace velto

@@ -1,0 +1,251 @@
+#include "raster/page_rasterizer.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "platform/display.h"
+#include "platform/emf/player.h"
+#include "raster/read_out_palette.h"
+
+namespace velto {
+namespace {
+
+constexpr uint32_t kInfoHeaderSize = 40;
+
+bool FitsInt32(int64_t v) {
+  return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+}
+
+// One axis of the page size: extent (0.01 mm) × device pixels / (device mm × 100), all in int32 with
+// the multiplication first. Any step that leaves int32, or a zero divisor, gives no size.
+bool PageExtent(int32_t low, int32_t high, int32_t devicePixels, int32_t deviceMillimetres, int& out) {
+  int64_t extent = int64_t{high} - low;
+  if (!FitsInt32(extent)) return false;
+  int64_t numerator = extent * devicePixels;
+  int64_t divisor = int64_t{deviceMillimetres} * 100;
+  if (!FitsInt32(numerator) || !FitsInt32(divisor) || divisor == 0) return false;
+  int64_t result = numerator / divisor;  // truncates toward zero
+  if (!FitsInt32(result)) return false;  // INT32_MIN / -1
+  out = static_cast<int>(result);
+  return true;
+}
+
+void PutU16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void PutU32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+size_t TableBytes(int bitCount) { return bitCount <= 8 ? (size_t{4} << bitCount) : 0; }
+
+bool ValidBitCount(int bitCount) { return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24; }
+
+// Header (image size 0) followed by the colour table for 1, 4 and 8 bits.
+void WriteInfoHeader(uint8_t* out, int width, int height, int bitCount) {
+  std::memset(out, 0, kInfoHeaderSize);
+  PutU32(out + 0, kInfoHeaderSize);
+  PutU32(out + 4, static_cast<uint32_t>(width));
+  PutU32(out + 8, static_cast<uint32_t>(height));
+  PutU16(out + 12, 1);
+  PutU16(out + 14, static_cast<uint16_t>(bitCount));
+  if (bitCount <= 8) {
+    std::span<const emf::Rgb> table = ReadOutPalette(bitCount);
+    uint8_t* entry = out + kInfoHeaderSize;
+    for (emf::Rgb c : table) {
+      entry[0] = emf::BlueOf(c);
+      entry[1] = emf::GreenOf(c);
+      entry[2] = emf::RedOf(c);
+      entry[3] = 0;
+      entry += 4;
+    }
+  }
+}
+
+// Bottom-up rows at `bitCount` from the surface's top-down xRGB pixels; padding bytes are zeroed.
+void ConvertRows(const emf::Surface& surface, int bitCount, uint8_t* rows) {
+  surface.Flush();
+  const int width = surface.Width();
+  const int height = surface.Height();
+  const size_t stride = static_cast<size_t>(DibImageSize(width, 1, bitCount));
+  const bool mono = surface.IsMonochrome();
+  PaletteMapper mapper(bitCount);
+  for (int y = 0; y < height; ++y) {
+    const uint32_t* src = surface.Row(height - 1 - y);
+    uint8_t* dst = rows + static_cast<size_t>(y) * stride;
+    std::memset(dst + stride - 4, 0, 4);  // padding (the pixel bytes below overwrite what is not)
+    if (bitCount == 24 && !mono) {
+      for (int x = 0; x < width; ++x) {
+        uint32_t p = src[x];
+        dst[0] = static_cast<uint8_t>(p);
+        dst[1] = static_cast<uint8_t>(p >> 8);
+        dst[2] = static_cast<uint8_t>(p >> 16);
+        dst += 3;
+      }
+    } else if (bitCount == 24) {
+      for (int x = 0; x < width; ++x) {
+        uint8_t v = emf::MonochromeOf(src[x] & 0xFFFFFF) ? 0xFF : 0x00;
+        dst[0] = dst[1] = dst[2] = v;
+        dst += 3;
+      }
+    } else if (bitCount == 8) {
+      for (int x = 0; x < width; ++x) {
+        emf::Rgb c = src[x] & 0xFFFFFF;
+        dst[x] = mapper.Index(mono ? emf::MonochromeOf(c) : c);
+      }
+    } else if (bitCount == 4) {
+      for (int x = 0; x < width; ++x) {
+        emf::Rgb c = src[x] & 0xFFFFFF;
+        uint8_t index = mapper.Index(mono ? emf::MonochromeOf(c) : c);
+        if (x % 2 == 0)
+          dst[x / 2] = static_cast<uint8_t>(index << 4);
+        else
+          dst[x / 2] |= index;
+      }
+    } else {  // 1 bit: white when nearer to white than to black
+      for (int x = 0; x < width; ++x) {
+        emf::Rgb c = src[x] & 0xFFFFFF;
+        bool white = mono ? emf::MonochromeOf(c) != emf::kBlack : NearerToWhite(c);
+        if (x % 8 == 0) dst[x / 8] = 0;
+        if (white) dst[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+int ScreenBitDepth() {
+  int d = platform::DisplayColourDepth();
+  if (d <= 1) return 1;
+  if (d <= 4) return 4;
+  if (d <= 8) return 8;
+  return 24;
+}
+
+bool MetafilePageSize(const emf::Metafile& metafile, int& width, int& height) {
+  const emf::MetafileHeader& h = metafile.Header();
+  int w = 0;
+  int ht = 0;
+  if (!PageExtent(h.frame.left, h.frame.right, h.device.cx, h.millimeters.cx, w)) return false;
+  if (!PageExtent(h.frame.top, h.frame.bottom, h.device.cy, h.millimeters.cy, ht)) return false;
+  width = w;
+  height = ht;
+  return true;
+}
+
+void FallbackPageSize(int& width, int& height) {
+  width = 595 + 595 / 4;
+  height = 842 + 842 / 4;
+}
+
+bool CreatePageSurface(int width, int height, bool colour, PageSurface& surface) {
+  surface.bitmap = emf::Surface::Create(width, height, colour ? emf::Surface::Kind::Colour : emf::Surface::Kind::Monochrome);
+  surface.fillBrush = emf::kWhite;
+  return surface.bitmap != nullptr;
+}
+
+void ReleasePageSurface(PageSurface& surface) { surface.bitmap.reset(); }
+
+uint64_t DibImageSize(int width, int height, int bitCount) {
+  if (width <= 0 || height <= 0 || bitCount <= 0) return 0;
+  uint64_t stride = (uint64_t(width) * uint64_t(bitCount) + 31) / 32 * 4;
+  return stride * uint64_t(height);
+}
+
+uint32_t ReadPageBitmap(const PageSurface& surface, int bitCount, PackedPageBitmap& out) {
+  out.block.clear();
+  out.rowsOffset = 0;
+  if (!surface.Valid()) return 0;
+  if (bitCount == 0) bitCount = ScreenBitDepth();
+  if (!ValidBitCount(bitCount)) return 0;
+  const int width = surface.bitmap->Width();
+  const int height = surface.bitmap->Height();
+  const uint64_t imageSize = DibImageSize(width, height, bitCount);
+  if (imageSize == 0 || imageSize > std::numeric_limits<uint32_t>::max()) return 0;
+  const size_t headerBytes = kInfoHeaderSize + TableBytes(bitCount);
+  try {
+    out.block.assign(headerBytes + imageSize, 0);
+  } catch (const std::bad_alloc&) {
+    out.block.clear();
+    return 0;
+  }
+  WriteInfoHeader(out.block.data(), width, height, bitCount);
+  out.rowsOffset = headerBytes;
+  ConvertRows(*surface.bitmap, bitCount, out.FirstRow());
+  PutU32(out.block.data() + 20, static_cast<uint32_t>(imageSize));
+  return static_cast<uint32_t>(imageSize);
+}
+
+uint32_t ReadPageRows(const PageSurface& surface, BitmapHeaderRecord& header, bool slack, std::vector<uint8_t>& rows) {
+  rows.clear();
+  if (!surface.Valid()) return 0;
+  const int bitCount = ScreenBitDepth();
+  const int width = surface.bitmap->Width();
+  const int height = surface.bitmap->Height();
+  const uint64_t imageSize = DibImageSize(width, height, bitCount);
+  if (imageSize == 0 || imageSize > std::numeric_limits<uint32_t>::max()) return 0;
+  header.fill(0);
+  WriteInfoHeader(header.data(), width, height, bitCount);
+  const uint64_t extra = slack ? DibImageSize(width, 1, bitCount) + 10 : 0;
+  try {
+    // resize value-initialises; the read-out overwrites every row byte, so this costs one pass only.
+    rows.resize(imageSize + extra);
+  } catch (const std::bad_alloc&) {
+    rows.clear();
+    rows.shrink_to_fit();
+    return 0;
+  }
+  ConvertRows(*surface.bitmap, bitCount, rows.data());
+  PutU32(header.data() + 20, static_cast<uint32_t>(imageSize));
+  return static_cast<uint32_t>(imageSize);
+}
+
+std::optional<RasterPageGeometry> StandardPageGeometry(int w0, int h0) {
+  if (w0 >= 5000 || h0 >= 6000) FallbackPageSize(w0, h0);
+  // Multiplications by fractions in double precision, truncated toward zero.
+  const double w = std::trunc(w0 * 0.96);
+  const double h = std::trunc(h0 * 0.96);
+  const double width = std::trunc(w * 1.05);
+  // The extra 5 % is taken from the width in both directions: top and bottom margins equal the sides.
+  const double height = std::trunc(w * 0.05 + h);
+  if (width < 1 || height < 1 || width > emf::kMaxSurfaceSide || height > emf::kMaxSurfaceSide) return std::nullopt;
+  RasterPageGeometry g;
+  g.scaledWidth = static_cast<int>(w);
+  g.scaledHeight = static_cast<int>(h);
+  g.width = static_cast<int>(width);
+  g.height = static_cast<int>(height);
+  g.margin = static_cast<int>(std::trunc(w * 0.025));
+  g.playback = emf::RectL{g.margin, g.margin, g.width - g.margin, g.height - g.margin};
+  return g;
+}
+
+bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& page) {
+  page = RenderedPage{};
+  std::optional<emf::Metafile> metafile = emf::Metafile::Load(pageFile);
+  if (!metafile) return false;
+
+  int w0 = 0;
+  int h0 = 0;
+  // Without a page size there is nothing sensible to draw: the page is given up.
+  if (!MetafilePageSize(*metafile, w0, h0)) return false;
+  std::optional<RasterPageGeometry> geometry = StandardPageGeometry(w0, h0);
+  if (!geometry) return false;
+
+  PageSurface surface;
+  if (!CreatePageSurface(geometry->width, geometry->height, colour, surface)) return false;
+  surface.bitmap->FillRect(emf::RectL{0, 0, geometry->width, geometry->height}, surface.fillBrush);
+  emf::PlayMetafile(*surface.bitmap, *metafile, geometry->playback);
+  if (!colour) surface.bitmap->SnapToMonochrome();
+
+  page.surface = std::move(surface);
+  page.width = geometry->width;
+  page.height = geometry->height;
+  page.metafile = std::move(metafile);
+  return true;
+}
+
+}  // namespace velto
