@@ -4,6 +4,7 @@
 // and message boxes go to standard error. Tests put a scripted double in place of the host.
 // All texts are UTF-8 here (the program's GBK texts as they read).
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,11 +21,30 @@ enum MessageBoxStyle : unsigned {
 };
 enum DialogResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
+// One control of the strip that a dialog adds below the standard Save dialog (a button or a link):
+// the user can activate it while the dialog is open, and the dialog stays open afterwards.
+struct SaveDialogStripItem {
+  int controlId = 0;               // the control's id in the strip's template
+  std::string text;                // what it shows
+  std::function<void()> activate;  // what clicking it does
+};
+
 struct SaveDialogRequest {
+  std::string caption = "另存为";     // the dialog's title
   std::string initialName;             // file name offered at first
   std::vector<std::string> typeNames;  // the filter's type texts in order, e.g. "BMP  files (*.bmp)"
   std::vector<std::string> typePatterns;  // the filter's patterns in order, e.g. "*.bmp"
   unsigned flags = 0;                  // OFN_ flags
+  std::vector<SaveDialogStripItem> strip;  // controls added below the standard ones, in order
+};
+
+// Save-dialog flags, with the platform's OFN_ values.
+enum SaveDialogFlag : unsigned {
+  OFN_OVERWRITEPROMPT = 0x2,
+  OFN_HIDEREADONLY = 0x4,
+  OFN_ALLOWMULTISELECT = 0x200,
+  OFN_PATHMUSTEXIST = 0x800,
+  OFN_EXPLORER = 0x80000,
 };
 
 struct SaveDialogResult {
@@ -43,6 +63,15 @@ class DialogHost {
 // The host in use: the terminal host unless a test has set another.
 DialogHost& CurrentDialogHost();
 void SetDialogHost(DialogHost* host);  // nullptr restores the terminal host; the caller keeps ownership
+
+// Puts a host in place for the length of a scope, then the terminal host again.
+class ScopedDialogHost {
+ public:
+  explicit ScopedDialogHost(DialogHost& host) { SetDialogHost(&host); }
+  ~ScopedDialogHost() { SetDialogHost(nullptr); }
+  ScopedDialogHost(const ScopedDialogHost&) = delete;
+  ScopedDialogHost& operator=(const ScopedDialogHost&) = delete;
+};
 
 // Shorthand for CurrentDialogHost().MessageBox.
 int ShowMessageBox(const std::string& text, const std::string& caption, unsigned style);

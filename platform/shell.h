@@ -11,6 +11,12 @@
 
 namespace velto::platform {
 
+// Results of Open, with the platform's values: above 32 means the file was opened or started.
+inline constexpr int kShellFileNotFound = 2;      // SE_ERR_FNF
+inline constexpr int kShellAccessDenied = 5;      // SE_ERR_ACCESSDENIED
+inline constexpr int kShellNoAssociation = 31;    // SE_ERR_NOASSOC: nothing here can open the file
+inline constexpr int kShellStarted = 42;
+
 // Show commands, with the platform's SW_ values.
 enum class ShowCommand : int { Hide = 0, Normal = 1, Minimize = 6, Show = 5 };
 
