@@ -1,0 +1,95 @@
+#include "spool/page_extraction.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+#include "platform/windows_directory.h"
+#include "spool/stdio_file.h"
+
+namespace velto {
+namespace {
+
+constexpr size_t kCopyBlockBytes = 2048;
+constexpr int kNameAttempts = 100;
+
+// A fresh 32-bit number for the name; collisions are caught by the exclusive create.
+uint32_t UniqueNumber() {
+  static std::mt19937 engine{std::random_device{}() ^ static_cast<uint32_t>(getpid())};
+  return static_cast<uint32_t>(engine());
+}
+
+}  // namespace
+
+bool MakeTempPageName(std::string& name) {
+  name.clear();
+  const std::string dir = platform::TempDirectory();
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%X", UniqueNumber());
+    std::string candidate = dir + platform::kPathSeparator + "tmp" + number + ".tmp";
+    // The name and its terminator must fit the page-file buffers.
+    if (candidate.size() >= kPageFileChars) return false;
+    // Created exclusively and kept, so that no other process can take the name before the page is
+    // written into it.
+    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+      name = std::move(candidate);
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+bool ExtractPage(const std::string& spoolPath, const std::string& tempName, int k, SpoolJob& job) {
+  if (tempName.empty() || tempName.size() >= kPageFileChars) return false;
+  // A failed extraction gives the reserved name back, so that a skipped page leaves no empty file.
+  auto fail = [&tempName] {
+    ::unlink(tempName.c_str());
+    return false;
+  };
+  if (k < 1 || k > job.pageCount) return fail();
+
+  StdioFile spool = OpenStdioFile(spoolPath, "rb");
+  if (!spool) return fail();
+  if (fseeko(spool.get(), 0, SEEK_END) != 0) return fail();
+  const int64_t fileSize = ftello(spool.get());
+  if (fileSize < 0) return fail();
+
+  const auto slot = static_cast<size_t>(k);
+  const int64_t end = k < job.pageCount ? job.pageOffset[slot + 1] : fileSize;
+  if (fseeko(spool.get(), static_cast<off_t>(job.pageOffset[slot]), SEEK_SET) != 0) return fail();
+
+  // Truncated when it exists (the reserved name); never followed through a planted link.
+  const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return fail();
+  StdioFile page(::fdopen(fd, "wb"));
+  if (!page) {
+    ::close(fd);
+    return fail();
+  }
+
+  // Whole blocks: the page file may carry up to 2047 bytes of what follows the page.
+  std::array<uint8_t, kCopyBlockBytes> block;
+  for (;;) {
+    const size_t got = std::fread(block.data(), 1, block.size(), spool.get());
+    if (got == 0) break;
+    if (std::fwrite(block.data(), 1, got, page.get()) != got) return fail();
+    const int64_t position = ftello(spool.get());
+    if (position < 0 || position >= end || position >= fileSize) break;
+  }
+  // A page file that could not be written whole is no page file.
+  if (std::ferror(spool.get()) || std::fclose(page.release()) != 0) return fail();
+  job.pageFile = tempName;
+  return true;
+}
+
+}  // namespace velto

@@ -1,0 +1,158 @@
+#include "spool/page_extraction.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "spool/spool_reader.h"
+#include "tests/spool/spool_test_helpers.h"
+
+namespace velto {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+
+class PageExtraction : public ::testing::Test {
+ protected:
+  TempDir dir;
+  TempDir temp;
+  test::ScopedEnv tmpdir{"TMPDIR", temp.Path().string()};
+
+  std::string Reserve() {
+    std::string name;
+    EXPECT_TRUE(MakeTempPageName(name));
+    return name;
+  }
+  // Writes `bytes` as the spool file and reads it.
+  SpoolJob Read(const std::vector<uint8_t>& bytes) {
+    test::WriteFileBytes(dir.File("job.spl"), bytes);
+    SpoolJob job;
+    EXPECT_TRUE(ReadSpoolJob(dir.File("job.spl"), job));
+    return job;
+  }
+  std::string Spool() const { return dir.File("job.spl"); }
+};
+
+TEST_F(PageExtraction, ReservedNameIsAnOwnerOnlyFileInTheTemporaryDirectory) {
+  std::string a, b;
+  ASSERT_TRUE(MakeTempPageName(a));
+  ASSERT_TRUE(MakeTempPageName(b));
+  EXPECT_NE(a, b);
+  for (const auto& name : {a, b}) {
+    const std::filesystem::path path(name);
+    EXPECT_EQ(path.parent_path(), temp.Path());
+    EXPECT_EQ(path.filename().string().rfind("tmp", 0), 0u) << name;
+    struct stat st {};
+    ASSERT_EQ(::stat(name.c_str(), &st), 0) << "the reserved file must exist";
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(st.st_size, 0);
+  }
+}
+
+TEST_F(PageExtraction, NoNameWhenTheTemporaryDirectoryIsUnusable) {
+  std::string name = "previous";
+  {
+    test::ScopedEnv missing("TMPDIR", temp.File("does-not-exist"));
+    EXPECT_FALSE(MakeTempPageName(name));
+    EXPECT_TRUE(name.empty());
+  }
+  const std::string longDir = temp.File(std::string(245, 'd'));
+  std::filesystem::create_directory(longDir);
+  test::ScopedEnv tooLong("TMPDIR", longDir);
+  EXPECT_FALSE(MakeTempPageName(name));
+  EXPECT_TRUE(name.empty());
+  EXPECT_TRUE(std::filesystem::is_empty(longDir));
+}
+
+TEST_F(PageExtraction, OnePageJobCopiesEverythingToTheEndOfTheSpoolFile) {
+  const std::vector<std::vector<uint8_t>> pages{test::SimplePage()};
+  const auto bytes = MakeSpoolFile(pages);
+  SpoolJob job = Read(bytes);
+  const auto name = Reserve();
+  ASSERT_TRUE(ExtractPage(Spool(), name, 1, job));
+  EXPECT_EQ(job.pageFile, name);
+  const std::vector<uint8_t> expected(bytes.begin() + test::FirstPageOffset(bytes), bytes.end());
+  EXPECT_EQ(ReadFileBytes(name), expected);
+}
+
+TEST_F(PageExtraction, CopiesWholeBlocksUpToTheNextPage) {
+  const auto page = test::SimplePage();
+  const std::vector<std::vector<uint8_t>> one{page};
+  const uint32_t first = test::FirstPageOffset(MakeSpoolFile(one));
+  struct Case {
+    size_t span;      // bytes from page 1 to page 2
+    size_t expected;  // size of page 1's file
+  };
+  for (const Case c : {Case{4096, 4096}, Case{4097, 6144}, Case{2048, 2048}, Case{6143, 6144}}) {
+    SCOPED_TRACE(c.span);
+    auto bytes = test::SpoolWithSecondPageAt(page, page, first + c.span);
+    bytes.resize(bytes.size() + 3000, 0x5A);  // spool records behind the last page
+    SpoolJob job = Read(bytes);
+    ASSERT_EQ(job.pageCount, 2);
+    const auto name = Reserve();
+    ASSERT_TRUE(ExtractPage(Spool(), name, 1, job));
+    const auto copied = ReadFileBytes(name);
+    ASSERT_EQ(copied.size(), c.expected);
+    EXPECT_TRUE(std::equal(copied.begin(), copied.end(), bytes.begin() + first));
+    // The last page runs to the end of the file, whatever its length.
+    ASSERT_TRUE(ExtractPage(Spool(), name, 2, job));
+    EXPECT_EQ(ReadFileBytes(name), std::vector<uint8_t>(bytes.begin() + first + c.span, bytes.end()));
+  }
+}
+
+TEST_F(PageExtraction, SamePageTwiceGivesTwoIdenticalFilesAndNamesTheSecond) {
+  const std::vector<std::vector<uint8_t>> pages{test::SimplePage(u"a"), test::SimplePage(u"b"),
+                                                test::SimplePage(u"c")};
+  SpoolJob job = Read(MakeSpoolFile(pages));
+  const auto a = Reserve();
+  const auto b = Reserve();
+  ASSERT_TRUE(ExtractPage(Spool(), a, 2, job));
+  ASSERT_TRUE(ExtractPage(Spool(), b, 2, job));
+  EXPECT_EQ(job.pageFile, b);
+  EXPECT_EQ(ReadFileBytes(a), ReadFileBytes(b));
+  const auto copied = ReadFileBytes(a);
+  ASSERT_GE(copied.size(), pages[1].size());
+  EXPECT_TRUE(std::equal(pages[1].begin(), pages[1].end(), copied.begin()));
+  // A longer page file is truncated to the new page, not overwritten in place.
+  ASSERT_TRUE(ExtractPage(Spool(), a, 3, job));
+  EXPECT_EQ(ReadFileBytes(a).size(), pages[2].size() + 16);
+}
+
+TEST_F(PageExtraction, FailuresLeavePageFileUnchangedAndGiveTheNameBack) {
+  const std::vector<std::vector<uint8_t>> pages{test::SimplePage()};
+  SpoolJob job = Read(MakeSpoolFile(pages));
+  job.pageFile = "earlier";
+
+  auto name = Reserve();
+  EXPECT_FALSE(ExtractPage(dir.File("missing.spl"), name, 1, job));
+  EXPECT_EQ(job.pageFile, "earlier");
+  EXPECT_FALSE(std::filesystem::exists(name));
+
+  name = Reserve();
+  EXPECT_FALSE(ExtractPage(Spool(), name, 2, job));
+  EXPECT_FALSE(ExtractPage(Spool(), name, 0, job));
+  EXPECT_EQ(job.pageFile, "earlier");
+
+  // A name that does not fit the page-file buffer is refused and left alone.
+  const std::string longName = temp.File(std::string(255 - temp.Path().string().size(), 'n'));
+  ASSERT_EQ(longName.size(), 256u);
+  EXPECT_FALSE(ExtractPage(Spool(), longName, 1, job));
+  EXPECT_FALSE(std::filesystem::exists(longName));
+  const std::string fits = longName.substr(0, 255);
+  EXPECT_TRUE(ExtractPage(Spool(), fits, 1, job));
+  EXPECT_EQ(job.pageFile, fits);
+
+  // Nothing is written through a link planted under the name.
+  const auto target = temp.File("target");
+  test::WriteFileBytes(target, {1, 2, 3});
+  const auto link = temp.File("tmpLINK.tmp");
+  std::filesystem::create_symlink(target, link);
+  EXPECT_FALSE(ExtractPage(Spool(), link, 1, job));
+  EXPECT_EQ(ReadFileBytes(target), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+}  // namespace
+}  // namespace velto
