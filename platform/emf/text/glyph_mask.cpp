@@ -1,0 +1,54 @@
+#include "platform/emf/text/glyph_mask.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace velto::emf::text {
+namespace {
+
+bool BitmapPixel(const FT_Bitmap& bitmap, unsigned x, unsigned y) {
+  const unsigned char* row = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+  switch (bitmap.pixel_mode) {
+    case FT_PIXEL_MODE_MONO: return (row[x >> 3] & (0x80 >> (x & 7))) != 0;
+    case FT_PIXEL_MODE_GRAY: return row[x] >= 128;
+    case FT_PIXEL_MODE_BGRA: return row[x * 4 + 3] >= 128;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+GlyphMask MaskFromBitmap(const FT_Bitmap& bitmap, int left, int top) {
+  GlyphMask glyph;
+  glyph.left = left;
+  glyph.top = top;
+  if (bitmap.width == 0 || bitmap.rows == 0 || bitmap.buffer == nullptr) return glyph;
+  if (bitmap.width > 32767 || bitmap.rows > 32767) return glyph;
+  cairo_surface_t* surface =
+      cairo_image_surface_create(CAIRO_FORMAT_A1, static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows));
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return glyph;
+  }
+  glyph.mask.reset(surface);
+  cairo_surface_flush(surface);
+  unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  // cairo packs A1 pixels into 32-bit words in the machine's bit order.
+  for (unsigned y = 0; y < bitmap.rows; ++y) {
+    auto* row = data + static_cast<std::ptrdiff_t>(y) * stride;
+    std::memset(row, 0, static_cast<size_t>(stride));
+    for (unsigned x = 0; x < bitmap.width; ++x) {
+      if (!BitmapPixel(bitmap, x, y)) continue;
+      uint32_t word = 0;
+      std::memcpy(&word, row + (x / 32) * 4, 4);
+      word |= std::endian::native == std::endian::little ? (1u << (x % 32)) : (0x80000000u >> (x % 32));
+      std::memcpy(row + (x / 32) * 4, &word, 4);
+    }
+  }
+  cairo_surface_mark_dirty(surface);
+  return glyph;
+}
+
+}  // namespace velto::emf::text

@@ -1,0 +1,26 @@
+#pragma once
+// A rendered glyph as a 1-bit cairo mask: filling through it puts the source colour on exactly the
+// glyph's pixels and leaves every other pixel alone, as GDI's non-anti-aliased text does.
+
+#include <cairo.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <memory>
+
+namespace velto::emf::text {
+
+struct CairoSurfaceDeleter {
+  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+
+struct GlyphMask {
+  std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter> mask;  // null for a glyph without ink
+  int left = 0;  // from the glyph origin to the mask's left edge, pixels rightwards
+  int top = 0;   // from the glyph origin to the mask's top edge, pixels upwards
+};
+
+// Copies a FreeType bitmap (mono, or grey thresholded at half) into a cairo A1 mask.
+GlyphMask MaskFromBitmap(const FT_Bitmap& bitmap, int left, int top);
+
+}  // namespace velto::emf::text

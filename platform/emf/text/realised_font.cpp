@@ -1,0 +1,414 @@
+// A LOGFONT realised on our device: the selected face (and fallback faces) sized as GDI sizes them,
+// glyph advances as GDI reports them, glyphs rendered without anti-aliasing.
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_SIZES_H
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <tuple>
+#include <unordered_map>
+
+#include "platform/emf/text/font.h"
+#include "platform/emf/text/font_library.h"
+#include "platform/emf/text/font_selection.h"
+#include "platform/emf/text/gdi_metrics.h"
+#include "platform/emf/text/glyph_mask.h"
+
+namespace velto::emf::text {
+namespace {
+
+// Hinted for a 1-bit target, as GDI hints the glyphs of non-anti-aliased text.
+constexpr FT_Int32 kHintedLoad = FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP;
+constexpr FT_Int32 kOutlineLoad = FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
+// Above this em height glyphs are filled as paths rather than cached as bitmaps.
+constexpr int kMaxBitmapEm = 400;
+// Slant of a synthetic italic: the usual 12 degrees (tan = 0.2126, in 16.16).
+constexpr FT_Fixed kObliqueShear = 0x0366A;
+// Cached glyph masks per font; beyond this the cache starts over.
+constexpr size_t kMaxCachedMasks = 8192;
+constexpr size_t kMaxCachedFonts = 512;
+
+struct SizeDeleter {
+  void operator()(FT_SizeRec_* size) const { FT_Done_Size(size); }
+};
+
+struct FaceSlot {
+  std::shared_ptr<SharedFace> face;
+  std::unique_ptr<FT_SizeRec_, SizeDeleter> size;  // this font's size on the shared face
+  bool syntheticBold = false;
+  bool syntheticItalic = false;
+};
+
+struct Rotation {
+  double cos = 1;
+  double sin = 0;
+};
+
+class GdiFont final : public RealisedFont {
+ public:
+  GdiFont(SelectedFace selected, const GdiSize& size, const FontMetrics& metrics)
+      : family_(std::move(selected.family)), size_(size), metrics_(metrics), bold_(selected.bold),
+        italic_(selected.italic) {
+    if (selected.face) AddSlot(selected.face, selected.syntheticBold, selected.syntheticItalic);
+  }
+
+  ~GdiFont() override {
+    // Sizes hang off shared faces: give them back under the lock that guards those faces.
+    std::lock_guard lock(FontMutex());
+    masks_.clear();
+    slots_.clear();
+  }
+  GdiFont(const GdiFont&) = delete;
+  GdiFont& operator=(const GdiFont&) = delete;
+
+  const FontMetrics& Metrics() const override { return metrics_; }
+  std::string FamilyName() const override { return family_; }
+
+  std::vector<Glyph> MapText(std::u16string_view text) const override {
+    std::lock_guard lock(FontMutex());
+    std::vector<Glyph> glyphs;
+    glyphs.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+      uint32_t cp = text[i];
+      if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        ++i;
+      }
+      glyphs.push_back(GlyphForChar(cp));
+    }
+    return glyphs;
+  }
+
+  std::vector<Glyph> MapGlyphIndices(std::span<const uint16_t> indices) const override {
+    std::lock_guard lock(FontMutex());
+    std::vector<Glyph> glyphs;
+    glyphs.reserve(indices.size());
+    const FT_Long count = slots_.empty() ? 0 : slots_[0].face->Face()->num_glyphs;
+    for (uint16_t index : indices) {
+      Glyph glyph;
+      glyph.index = index < count ? index : 0;  // an index the face lacks draws its missing-glyph box
+      glyph.advance = Advance(0, glyph.index);
+      glyphs.push_back(glyph);
+    }
+    return glyphs;
+  }
+
+  void Draw(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
+            double angleRadians) const override {
+    if (cr == nullptr || size_.emPixels <= 0) return;
+    std::lock_guard lock(FontMutex());
+    if (slots_.empty()) return;
+    if (!std::isfinite(angleRadians)) angleRadians = 0;
+    const size_t count = std::min(glyphs.size(), origins.size());
+    if (size_.emPixels * std::max(1.0, size_.xScale) > kMaxBitmapEm) {
+      FillAsPaths(cr, glyphs.first(count), origins.first(count), angleRadians);
+      return;
+    }
+    const Rotation rotation{std::cos(angleRadians), std::sin(angleRadians)};
+    const int64_t angleKey = std::llround(std::remainder(angleRadians, 2 * M_PI) * 1e5);
+    for (size_t i = 0; i < count; ++i) {
+      const GlyphOrigin& o = origins[i];
+      if (!std::isfinite(o.x) || !std::isfinite(o.y) || std::fabs(o.x) > 1e7 || std::fabs(o.y) > 1e7) continue;
+      const GlyphMask* mask = MaskFor(glyphs[i], angleKey, rotation);
+      if (mask == nullptr || !mask->mask) continue;
+      const double x = std::floor(o.x + 0.5) + mask->left;
+      const double y = std::floor(o.y + 0.5) - mask->top;
+      cairo_mask_surface(cr, mask->mask.get(), x, y);
+    }
+  }
+
+  void AppendOutlines(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
+                      double angleRadians) const override {
+    if (cr == nullptr || size_.emPixels <= 0) return;
+    std::lock_guard lock(FontMutex());
+    if (!std::isfinite(angleRadians)) angleRadians = 0;
+    AppendOutlinesLocked(cr, glyphs, origins, angleRadians);
+  }
+
+ private:
+  int AddSlot(const std::shared_ptr<SharedFace>& face, bool syntheticBold, bool syntheticItalic) const {
+    FT_Size size = nullptr;
+    if (FT_New_Size(face->Face(), &size) != 0) return -1;
+    FaceSlot slot;
+    slot.face = face;
+    slot.size.reset(size);
+    slot.syntheticBold = syntheticBold;
+    slot.syntheticItalic = syntheticItalic;
+    FT_Activate_Size(size);
+    const int em = std::max(1, size_.emPixels);
+    const FT_F26Dot6 width = std::max<FT_F26Dot6>(64, std::llround(em * size_.xScale * 64));
+    FT_Set_Char_Size(face->Face(), width, static_cast<FT_F26Dot6>(em) * 64, 72, 72);
+    slots_.push_back(std::move(slot));
+    return static_cast<int>(slots_.size()) - 1;
+  }
+
+  int SlotOf(const std::shared_ptr<SharedFace>& face) const {
+    for (size_t i = 0; i < slots_.size(); ++i) {
+      if (slots_[i].face == face) return static_cast<int>(i);
+    }
+    // Fallback faces have no bold or italic cut chosen for them: synthesise what was asked for.
+    return AddSlot(face, bold_, italic_);
+  }
+
+  // Loads a glyph of a slot into the face's glyph slot, with synthetic styles applied to its outline.
+  FT_GlyphSlot LoadGlyph(int slotIndex, uint32_t index, FT_Int32 flags) const {
+    const FaceSlot& slot = slots_[static_cast<size_t>(slotIndex)];
+    FT_Face face = slot.face->Face();
+    FT_Activate_Size(slot.size.get());
+    if (FT_Load_Glyph(face, index, flags) != 0) return nullptr;
+    FT_GlyphSlot g = face->glyph;
+    if (g->format == FT_GLYPH_FORMAT_OUTLINE) {
+      if (slot.syntheticItalic) {
+        FT_Matrix shear{0x10000, kObliqueShear, 0, 0x10000};
+        FT_Outline_Transform(&g->outline, &shear);
+      }
+      if (slot.syntheticBold) {
+        const FT_Pos strength = BoldStrength();
+        FT_Outline_EmboldenXY(&g->outline, strength, 0);
+        FT_Outline_Translate(&g->outline, strength / 2, 0);
+      }
+    }
+    return g;
+  }
+
+  // GDI's emboldening widens each glyph by about a pixel at text sizes, more for large text (26.6).
+  FT_Pos BoldStrength() const { return 64 * std::max(1, (size_.emPixels + 16) / 32); }
+
+  double Advance(int slotIndex, uint32_t index) const {
+    const uint64_t key = (static_cast<uint64_t>(slotIndex) << 32) | index;
+    if (auto it = advances_.find(key); it != advances_.end()) return it->second;
+    double advance = 0;
+    if (slotIndex >= 0 && static_cast<size_t>(slotIndex) < slots_.size()) {
+      if (size_.emPixels > 0) {
+        if (FT_GlyphSlot g = LoadGlyph(slotIndex, index, kHintedLoad)) {
+          advance = std::floor((g->advance.x + 32) / 64.0);
+          if (slots_[static_cast<size_t>(slotIndex)].syntheticBold) advance += BoldStrength() / 64;
+        }
+      }
+    }
+    advances_.emplace(key, advance);
+    return advance;
+  }
+
+  Glyph GlyphForChar(uint32_t cp) const {
+    if (auto it = charGlyphs_.find(cp); it != charGlyphs_.end()) return it->second;
+    Glyph glyph;
+    if (!slots_.empty()) {
+      glyph.index = FT_Get_Char_Index(slots_[0].face->Face(), cp);
+      if (glyph.index == 0 && cp >= 0x20 && cp != 0x7F) {
+        if (auto fallback = FallbackFaceFor(cp)) {
+          if (int slot = SlotOf(fallback); slot > 0) {
+            glyph.faceSlot = slot;
+            glyph.index = FT_Get_Char_Index(fallback->Face(), cp);
+          }
+        }
+      }
+      glyph.advance = Advance(glyph.faceSlot, glyph.index);
+    }
+    charGlyphs_.emplace(cp, glyph);
+    return glyph;
+  }
+
+  const GlyphMask* MaskFor(const Glyph& glyph, int64_t angleKey, const Rotation& rotation) const {
+    if (glyph.faceSlot < 0 || static_cast<size_t>(glyph.faceSlot) >= slots_.size()) return nullptr;
+    const auto key = std::make_tuple(glyph.faceSlot, glyph.index, angleKey);
+    if (auto it = masks_.find(key); it != masks_.end()) return &it->second;
+    if (masks_.size() >= kMaxCachedMasks) masks_.clear();
+    GlyphMask mask;
+    if (FT_GlyphSlot g = LoadGlyph(glyph.faceSlot, glyph.index, kHintedLoad)) {
+      if (g->format == FT_GLYPH_FORMAT_OUTLINE && angleKey != 0) {
+        FT_Matrix rotate{static_cast<FT_Fixed>(std::llround(rotation.cos * 65536)),
+                         static_cast<FT_Fixed>(std::llround(-rotation.sin * 65536)),
+                         static_cast<FT_Fixed>(std::llround(rotation.sin * 65536)),
+                         static_cast<FT_Fixed>(std::llround(rotation.cos * 65536))};
+        FT_Outline_Transform(&g->outline, &rotate);
+      }
+      if (FT_Render_Glyph(g, FT_RENDER_MODE_MONO) == 0) mask = MaskFromBitmap(g->bitmap, g->bitmap_left, g->bitmap_top);
+    }
+    return &masks_.emplace(key, std::move(mask)).first->second;
+  }
+
+  void FillAsPaths(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
+                   double angle) const {
+    // The caller's path (if any) survives: keep it aside while the glyphs are filled.
+    cairo_path_t* saved = cairo_copy_path(cr);
+    cairo_save(cr);
+    cairo_new_path(cr);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    AppendOutlinesLocked(cr, glyphs, origins, angle);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    if (saved != nullptr) {
+      if (saved->status == CAIRO_STATUS_SUCCESS) cairo_append_path(cr, saved);
+      cairo_path_destroy(saved);
+    }
+  }
+
+  void AppendOutlinesLocked(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
+                            double angle) const {
+    const size_t count = std::min(glyphs.size(), origins.size());
+    const Rotation rotation{std::cos(angle), std::sin(angle)};
+    for (size_t i = 0; i < count; ++i) {
+      const Glyph& glyph = glyphs[i];
+      if (glyph.faceSlot < 0 || static_cast<size_t>(glyph.faceSlot) >= slots_.size()) continue;
+      if (!std::isfinite(origins[i].x) || !std::isfinite(origins[i].y)) continue;
+      FT_GlyphSlot g = LoadGlyph(glyph.faceSlot, glyph.index, kOutlineLoad);
+      if (g == nullptr || g->format != FT_GLYPH_FORMAT_OUTLINE) continue;
+      AppendOutline(cr, g->outline, origins[i], rotation);
+    }
+  }
+
+  struct OutlineSink {
+    cairo_t* cr;
+    GlyphOrigin origin;
+    Rotation rotation;
+    double lastX = 0;
+    double lastY = 0;
+    bool open = false;
+    // Glyph space (26.6 pixels, y up) to the page (y down), turned by the escapement.
+    void Map(const FT_Vector* v, double& x, double& y) const {
+      const double gx = v->x / 64.0;
+      const double gy = v->y / 64.0;
+      x = origin.x + gx * rotation.cos - gy * rotation.sin;
+      y = origin.y - gx * rotation.sin - gy * rotation.cos;
+    }
+  };
+
+  static void AppendOutline(cairo_t* cr, const FT_Outline& outline, const GlyphOrigin& origin,
+                            const Rotation& rotation) {
+    static const FT_Outline_Funcs kFuncs = {
+        [](const FT_Vector* to, void* user) -> int {
+          auto* s = static_cast<OutlineSink*>(user);
+          if (s->open) cairo_close_path(s->cr);
+          s->Map(to, s->lastX, s->lastY);
+          cairo_move_to(s->cr, s->lastX, s->lastY);
+          s->open = true;
+          return 0;
+        },
+        [](const FT_Vector* to, void* user) -> int {
+          auto* s = static_cast<OutlineSink*>(user);
+          s->Map(to, s->lastX, s->lastY);
+          cairo_line_to(s->cr, s->lastX, s->lastY);
+          return 0;
+        },
+        [](const FT_Vector* control, const FT_Vector* to, void* user) -> int {
+          auto* s = static_cast<OutlineSink*>(user);
+          double cx, cy, x, y;
+          s->Map(control, cx, cy);
+          s->Map(to, x, y);
+          // The quadratic curve as the cubic that traces it.
+          cairo_curve_to(s->cr, s->lastX + 2.0 / 3 * (cx - s->lastX), s->lastY + 2.0 / 3 * (cy - s->lastY),
+                         x + 2.0 / 3 * (cx - x), y + 2.0 / 3 * (cy - y), x, y);
+          s->lastX = x;
+          s->lastY = y;
+          return 0;
+        },
+        [](const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) -> int {
+          auto* s = static_cast<OutlineSink*>(user);
+          double x1, y1, x2, y2, x, y;
+          s->Map(c1, x1, y1);
+          s->Map(c2, x2, y2);
+          s->Map(to, x, y);
+          cairo_curve_to(s->cr, x1, y1, x2, y2, x, y);
+          s->lastX = x;
+          s->lastY = y;
+          return 0;
+        },
+        0, 0};
+    OutlineSink sink{cr, origin, rotation};
+    FT_Outline copy = outline;
+    FT_Outline_Decompose(&copy, &kFuncs, &sink);
+    if (sink.open) cairo_close_path(cr);
+  }
+
+  std::string family_;
+  GdiSize size_;
+  FontMetrics metrics_;
+  bool bold_;
+  bool italic_;
+  // Grown lazily as fallback faces are needed; guarded by FontMutex().
+  mutable std::vector<FaceSlot> slots_;
+  mutable std::unordered_map<uint64_t, double> advances_;
+  mutable std::unordered_map<uint32_t, Glyph> charGlyphs_;
+  mutable std::map<std::tuple<int, uint32_t, int64_t>, GlyphMask> masks_;
+};
+
+// Without any usable font: no glyphs, GDI-like metrics of the size asked for.
+class EmptyFont final : public RealisedFont {
+ public:
+  explicit EmptyFont(const FontMetrics& metrics) : metrics_(metrics) {}
+  const FontMetrics& Metrics() const override { return metrics_; }
+  std::string FamilyName() const override { return {}; }
+  std::vector<Glyph> MapText(std::u16string_view text) const override { return std::vector<Glyph>(text.size()); }
+  std::vector<Glyph> MapGlyphIndices(std::span<const uint16_t> indices) const override {
+    return std::vector<Glyph>(indices.size());
+  }
+  void Draw(cairo_t*, std::span<const Glyph>, std::span<const GlyphOrigin>, double) const override {}
+  void AppendOutlines(cairo_t*, std::span<const Glyph>, std::span<const GlyphOrigin>, double) const override {}
+
+ private:
+  FontMetrics metrics_;
+};
+
+struct FontKey {
+  std::u16string face;
+  uint8_t charSet;
+  uint8_t pitchAndFamily;
+  bool bold;
+  bool italic;
+  double height;
+  double width;
+  auto operator<=>(const FontKey&) const = default;
+};
+
+std::map<FontKey, std::shared_ptr<const RealisedFont>>& RealisedFonts() {
+  static std::map<FontKey, std::shared_ptr<const RealisedFont>> fonts;
+  return fonts;
+}
+
+std::shared_ptr<const RealisedFont> Realise(const LogFont& font, double pixelHeight, double pixelWidth) {
+  SelectedFace selected = SelectFace(font);
+  FaceTables tables;
+  if (selected.face) tables = ReadFaceTables(selected.face->Face());
+  else {
+    tables.winAscent = 1854;  // Arial's proportions, for metrics without a face
+    tables.winDescent = 434;
+    tables.averageCharWidth = 904;
+    tables.maxAdvanceWidth = 4096;
+    tables.underlinePosition = -217;
+    tables.underlineThickness = 150;
+    tables.strikeoutPosition = 530;
+    tables.strikeoutSize = 102;
+  }
+  const GdiSize size = ResolveGdiSize(tables, pixelHeight, pixelWidth);
+  const FontMetrics metrics = ComputeGdiMetrics(tables, size);
+  if (!selected.face) return std::make_shared<EmptyFont>(metrics);
+  return std::make_shared<GdiFont>(std::move(selected), size, metrics);
+}
+
+}  // namespace
+
+std::shared_ptr<const RealisedFont> RealiseFont(const LogFont& font, double pixelHeight, double pixelWidth) {
+  if (!std::isfinite(pixelHeight)) pixelHeight = 0;
+  if (!std::isfinite(pixelWidth)) pixelWidth = 0;
+  FontKey key{font.faceName, font.charSet, font.pitchAndFamily, font.weight >= 600, font.italic != 0, pixelHeight,
+              std::fabs(pixelWidth)};
+  std::lock_guard lock(FontMutex());
+  auto& fonts = RealisedFonts();
+  if (auto it = fonts.find(key); it != fonts.end()) return it->second;
+  if (fonts.size() >= kMaxCachedFonts) fonts.clear();  // fonts in use live on with their holders
+  auto realised = Realise(font, pixelHeight, pixelWidth);
+  fonts.emplace(std::move(key), realised);
+  return realised;
+}
+
+std::string SubstituteFamily(std::u16string_view windowsFace, uint8_t charSet) {
+  std::lock_guard lock(FontMutex());
+  return SubstituteFamilyLocked(windowsFace, charSet, 0);
+}
+
+}  // namespace velto::emf::text
