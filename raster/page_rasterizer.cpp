@@ -181,9 +181,13 @@ uint32_t ReadPageBitmap(const PageSurface& surface, int bitCount, PackedPageBitm
 }
 
 uint32_t ReadPageRows(const PageSurface& surface, BitmapHeaderRecord& header, bool slack, std::vector<uint8_t>& rows) {
+  return ReadPageRowsAt(surface, ScreenBitDepth(), header, slack, rows);
+}
+
+uint32_t ReadPageRowsAt(const PageSurface& surface, int bitCount, BitmapHeaderRecord& header, bool slack,
+                        std::vector<uint8_t>& rows) {
   rows.clear();
-  if (!surface.Valid()) return 0;
-  const int bitCount = ScreenBitDepth();
+  if (!surface.Valid() || !ValidBitCount(bitCount)) return 0;
   const int width = surface.bitmap->Width();
   const int height = surface.bitmap->Height();
   const uint64_t imageSize = DibImageSize(width, height, bitCount);

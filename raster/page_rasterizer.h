@@ -46,6 +46,10 @@ uint32_t ReadPageBitmap(const PageSurface& surface, int bitCount, PackedPageBitm
 // Split read-out at ScreenBitDepth. With `slack` the buffer has one extra row and 10 bytes beyond the
 // rows. Returns the pixel-data size, 0 on failure (rows then empty).
 uint32_t ReadPageRows(const PageSurface& surface, BitmapHeaderRecord& header, bool slack, std::vector<uint8_t>& rows);
+// The split read-out at a bit count of the caller's (1, 4, 8 or 24), for encoders that need 24 bits
+// whatever the display holds.
+uint32_t ReadPageRowsAt(const PageSurface& surface, int bitCount, BitmapHeaderRecord& header, bool slack,
+                        std::vector<uint8_t>& rows);
 
 // A page played with the standard page geometry (0.96 scale, 5 % margin, white fill).
 struct RenderedPage {

@@ -1,0 +1,86 @@
+#include "raster/bmp_page_writer.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/settings.h"
+#include "job/page_file_name.h"
+#include "raster/extracted_page.h"
+#include "raster/page_writers.h"
+#include "spool/stdio_file.h"
+
+namespace velto {
+namespace {
+
+constexpr size_t kFileHeaderSize = 14;
+constexpr size_t kInfoHeaderSize = 40;
+// The printer's port name; a file of that name may be left in the current directory by the port.
+constexpr const char* kPortFileName = "Velto Port";
+
+uint32_t ReadU32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
+void PutU16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+void PutU32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
+
+int BmpBitCount(int bmpcolor) {
+  switch (bmpcolor) {
+    case 0: return 1;
+    case 1: return 4;
+    case 2: return 8;
+    default: return 24;
+  }
+}
+
+bool WriteBmpFile(const std::string& path, const PackedPageBitmap& bitmap) {
+  if (bitmap.block.size() < kInfoHeaderSize || bitmap.rowsOffset < kInfoHeaderSize) return false;
+  const uint8_t* info = bitmap.block.data();
+  const int width = static_cast<int>(ReadU32(info + 4));
+  const int height = static_cast<int>(ReadU32(info + 8));
+  const int bitCount = info[14] | (info[15] << 8);
+  const uint64_t pixelBytes = DibImageSize(width, height, bitCount);
+  const size_t tableBytes = bitmap.rowsOffset - kInfoHeaderSize;
+  if (pixelBytes == 0 || bitmap.rowsOffset + pixelBytes > bitmap.block.size()) return false;
+  const uint64_t fileSize = kFileHeaderSize + kInfoHeaderSize + tableBytes + pixelBytes;
+  if (fileSize > UINT32_MAX) return false;
+
+  uint8_t header[kFileHeaderSize] = {};
+  PutU16(header + 0, 0x4D42);  // "BM"
+  PutU32(header + 2, static_cast<uint32_t>(fileSize));
+  PutU32(header + 10, static_cast<uint32_t>(kFileHeaderSize + kInfoHeaderSize + tableBytes));
+
+  StdioFile file = OpenStdioFile(path, "wb");
+  if (!file) return false;
+  const size_t bodyBytes = static_cast<size_t>(fileSize - kFileHeaderSize);
+  bool written = std::fwrite(header, 1, sizeof header, file.get()) == sizeof header &&
+                 std::fwrite(bitmap.block.data(), 1, bodyBytes, file.get()) == bodyBytes;
+  written = std::fclose(file.release()) == 0 && written;
+  if (!written) RemoveFileQuietly(path);  // a truncated bitmap is no page
+  return written;
+}
+
+bool RenderBmpFile(const std::string& pageFile, const std::string& outputFile) {
+  const int bitCount = BmpBitCount(ReadSettingInt("format", "bmpcolor", 3));
+  RenderedPage page;
+  if (!RenderRasterPage(pageFile, bitCount != 1, page)) return false;
+  PackedPageBitmap bitmap;
+  if (ReadPageBitmap(page.surface, bitCount, bitmap) == 0) return false;
+  if (!WriteBmpFile(outputFile, bitmap)) return false;
+  std::remove(kPortFileName);
+  return true;
+}
+
+bool WriteBmpPage(const std::string& spoolPath, const std::string& outputPath, int page, SpoolJob& job) {
+  ExtractedPage extracted;
+  if (!extracted.Extract(spoolPath, page, job)) return false;
+  std::optional<std::string> outputFile = MakePageFileName(outputPath, page);
+  if (!outputFile) return false;
+  return RenderBmpFile(extracted.Path(), *outputFile);
+}
+
+}  // namespace velto

@@ -1,0 +1,28 @@
+#include "raster/extracted_page.h"
+
+#include <unistd.h>
+
+#include "spool/page_extraction.h"
+
+namespace velto {
+
+ExtractedPage::~ExtractedPage() {
+  if (!path_.empty()) RemoveFileQuietly(path_);
+}
+
+bool ExtractedPage::Extract(const std::string& spoolPath, int page, SpoolJob& job) {
+  if (!path_.empty()) RemoveFileQuietly(path_);
+  path_.clear();
+  std::string name;
+  if (!MakeTempPageName(name)) {
+    if (!name.empty()) RemoveFileQuietly(name);
+    return false;
+  }
+  // The reserved name belongs to this page from now on, whether the copy works or not.
+  path_ = name;
+  return ExtractPage(spoolPath, name, page, job);
+}
+
+void RemoveFileQuietly(const std::string& path) { ::unlink(path.c_str()); }
+
+}  // namespace velto
