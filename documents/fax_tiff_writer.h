@@ -1,0 +1,82 @@
+#pragma once
+// The multi-page fax TIFF: every page drawn onto one 1728 × 2200 surface, made black and white (dithered
+// or drawn directly in black and white) or kept in colour, and appended as one TIFF directory.
+
+#include <tiffio.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "documents/replacing_output_file.h"
+#include "documents/tiff_settings.h"
+#include "platform/emf/metafile.h"
+#include "raster/page_rasterizer.h"
+#include "spool/spool_job.h"
+
+namespace velto {
+
+struct FaxTiffOptions {
+  TiffSettings settings;
+  // FillOrder tag value (1 or 2); without a value `fillorder` is read from the settings file per page.
+  std::optional<int> fillOrder;
+};
+
+// One fax TIFF document, page by page. Pages that get no image get no directory, so the file always
+// holds exactly the pages that were written; nothing is left at the output path unless Finish succeeds.
+class FaxTiffWriter {
+ public:
+  FaxTiffWriter();
+  ~FaxTiffWriter();
+  FaxTiffWriter(const FaxTiffWriter&) = delete;
+  FaxTiffWriter& operator=(const FaxTiffWriter&) = delete;
+
+  // Opens the document for a job of `pageCount` pages and makes the page surface (colour unless a
+  // bilevel mode draws directly in black and white). False when the file or the surface cannot be made.
+  bool Open(const std::string& outputPath, const FaxTiffOptions& options, int pageCount);
+
+  // Clears the surface to white for the next page; the caller then draws onto Surface().
+  void BeginPage();
+  emf::Surface& Surface();
+  // Plays a page's metafile stretched over the whole fax page.
+  void PlayPage(const emf::Metafile& metafile);
+  // Captures the drawn page and writes it as the directory of page `pageIndex` (zero-based page of the
+  // job). False when the page got no image.
+  bool FinishPage(int pageIndex);
+
+  // Closes the file and puts it in place. True when at least one page was written and libtiff reported
+  // no error on the way; otherwise nothing is left at the output path.
+  bool Finish();
+  int PagesWritten() const { return pagesWritten_; }
+
+ private:
+  struct TiffCloser {
+    void operator()(TIFF* tif) const { TIFFClose(tif); }
+  };
+  // Fills `strip` with the page's rows, top row first, in the page mode's layout. False: no image.
+  bool CaptureColour(std::span<const uint8_t>& strip);
+  bool CaptureDithered(std::span<const uint8_t>& strip);
+  bool CaptureDirect(std::span<const uint8_t>& strip);
+  void Release();
+
+  FaxTiffOptions options_;
+  int pageCount_ = 0;
+  std::unique_ptr<ReplacingOutputFile> output_;
+  std::unique_ptr<TIFF, TiffCloser> tif_;
+  PageSurface surface_;
+  PackedPageBitmap capture_;             // the current page's read-out, released after the page
+  std::vector<uint8_t> bilevelRows_;     // job-long, made at the first dithered page
+  std::vector<uint8_t> directRows_;      // job-long, direct method only
+  int pagesWritten_ = 0;
+  bool writeFailed_ = false;
+};
+
+// Writes the whole job as one fax TIFF, with the settings file's choices or the given ones.
+bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
+                       const FaxTiffOptions& options);
+
+}  // namespace velto

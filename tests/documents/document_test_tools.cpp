@@ -1,0 +1,60 @@
+#include "tests/documents/document_test_tools.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <sys/wait.h>
+
+#include "spool/spool_file_writer.h"
+#include "spool/spool_reader.h"
+#include "tests/support/test_support.h"
+
+namespace velto::test {
+
+ToolResult RunTool(const std::string& commandLine) {
+  ToolResult result;
+  std::string full = commandLine + " 2>&1";
+  FILE* pipe = ::popen(full.c_str(), "r");
+  if (pipe == nullptr) return result;
+  std::array<char, 4096> buffer;
+  size_t n;
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
+  int status = ::pclose(pipe);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+std::string Quote(const std::string& argument) {
+  std::string quoted = "'";
+  for (char c : argument) {
+    if (c == '\'') quoted += "'\\''";
+    else quoted += c;
+  }
+  return quoted + "'";
+}
+
+bool ToolAvailable(const std::string& name) {
+  return RunTool("command -v " + Quote(name) + " >/dev/null").exitCode == 0;
+}
+
+bool MakeSpoolJob(const std::string& spoolPath, int pages, SpoolJob& job) {
+  std::vector<std::vector<uint8_t>> metafiles;
+  for (int i = 1; i <= pages; ++i) {
+    std::string label = "Page " + std::to_string(i);
+    metafiles.push_back(SimplePage(std::u16string(label.begin(), label.end())));
+  }
+  if (!WriteSpoolFile(spoolPath, metafiles)) return false;
+  return ReadSpoolJob(spoolPath, job) && job.pageCount == pages;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace velto::test
