@@ -23,23 +23,23 @@ constexpr const char* kSymbols[] = {"OpenSymbol", "DejaVu Sans", "Liberation San
 
 constexpr std::array kTable = {
     // Helvetica's metrics are Arial's; Liberation Sans copies them.
-    FaceSubstitution{u"Arial", kSans},
-    FaceSubstitution{u"Helvetica", kSans},
+    FaceSubstitution{u"Arial", kSans, true},
+    FaceSubstitution{u"Helvetica", kSans, true},
     // The narrow cut has its own widths.
-    FaceSubstitution{u"Arial Narrow", kSansNarrow},
+    FaceSubstitution{u"Arial Narrow", kSansNarrow, true},
     // The old bitmap UI faces and their TrueType successor: Arial-like proportions.
-    FaceSubstitution{u"MS Sans Serif", kSans},
-    FaceSubstitution{u"Microsoft Sans Serif", kSans},
+    FaceSubstitution{u"MS Sans Serif", kSans, true},
+    FaceSubstitution{u"Microsoft Sans Serif", kSans, true},
     FaceSubstitution{u"MS Shell Dlg", kSans},
     FaceSubstitution{u"MS Shell Dlg 2", kSans},
     FaceSubstitution{u"System", kSans},
     // Times New Roman's metrics; Liberation Serif copies them.
-    FaceSubstitution{u"Times New Roman", kSerif},
-    FaceSubstitution{u"Times", kSerif},
+    FaceSubstitution{u"Times New Roman", kSerif, true},
+    FaceSubstitution{u"Times", kSerif, true},
     FaceSubstitution{u"MS Serif", kSerif},
     // Courier New's fixed pitch; Liberation Mono copies it.
-    FaceSubstitution{u"Courier New", kMono},
-    FaceSubstitution{u"Courier", kMono},
+    FaceSubstitution{u"Courier New", kMono, true},
+    FaceSubstitution{u"Courier", kMono, true},
     FaceSubstitution{u"Fixedsys", kMono},
     FaceSubstitution{u"Terminal", kMono},
     FaceSubstitution{u"Lucida Console", kMono},

@@ -78,11 +78,17 @@ class RealisedFont {
 };
 
 // Realises `font` at a size already transformed to device pixels: `pixelHeight` keeps lfHeight's sign
-// rule (negative: em height, positive: cell height, 0: GDI's default size); `pixelWidth` 0 keeps the
-// face's own proportions. Never null: an unknown face falls back to a default face.
+// rule (negative: em height, positive: cell height, 0: GDI's default size, a 16-pixel cell); `pixelWidth`
+// 0 keeps the face's own proportions, otherwise the glyphs are stretched so that the average character
+// width is |pixelWidth|. As in GDI, the height is cut to whole pixels toward zero (24.9 gives 24), and a
+// font under one pixel draws nothing; heights are capped at an em of 10000 pixels. Fonts are cached:
+// the same request returns the same object. Never null: an unknown face falls back to a default face.
+// Safe to call from several threads.
 std::shared_ptr<const RealisedFont> RealiseFont(const LogFont& font, double pixelHeight, double pixelWidth);
 
-// The installed family that the face table (and fontconfig after it) picks for a Windows face name.
+// The installed family that the face table (and fontconfig after it) picks for a Windows face name;
+// a face outside the table that is installed is used as it is; otherwise the character set decides
+// (Chinese, Japanese and Korean sets: a CJK face; the symbol set: a symbol face; else a sans face).
 std::string SubstituteFamily(std::u16string_view windowsFace, uint8_t charSet);
 
 }  // namespace velto::emf::text

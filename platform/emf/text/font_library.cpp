@@ -1,6 +1,7 @@
 #include "platform/emf/text/font_library.h"
 
 #include <fontconfig/fontconfig.h>
+#include FT_TRUETYPE_TABLES_H
 
 #include <cstring>
 #include <map>
@@ -151,12 +152,12 @@ std::optional<FaceChoice> ChooseFace(const std::string& family, int weight, bool
   choice.family = FirstFamily(match.get());
   choice.face = OpenFromPattern(match.get());
   if (!choice.face) return std::nullopt;
-  int matchedWeight = FC_WEIGHT_REGULAR;
-  int matchedSlant = FC_SLANT_ROMAN;
-  FcPatternGetInteger(match.get(), FC_WEIGHT, 0, &matchedWeight);
-  FcPatternGetInteger(match.get(), FC_SLANT, 0, &matchedSlant);
-  choice.isBold = matchedWeight >= FC_WEIGHT_DEMIBOLD;
-  choice.isItalic = matchedSlant != FC_SLANT_ROMAN;
+  // What the file itself is: fontconfig's answer already claims the synthetic styles it would add.
+  FT_Face face = choice.face->Face();
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  choice.isBold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0 ||
+                  (os2 != nullptr && os2->version != 0xFFFF && os2->usWeightClass >= 600);
+  choice.isItalic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
   return choice;
 }
 

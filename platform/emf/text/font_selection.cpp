@@ -46,6 +46,9 @@ SelectedFace SelectFace(const LogFont& font) {
   selected.face = choice->face;
   selected.syntheticBold = selected.bold && !choice->isBold;
   selected.syntheticItalic = selected.italic && !choice->isItalic;
+  if (const FaceSubstitution* row = FindFaceSubstitution(font.faceName)) {
+    selected.classicAverageWidth = row->classicAverageWidth;
+  }
   return selected;
 }
 

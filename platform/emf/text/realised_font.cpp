@@ -373,8 +373,12 @@ std::map<FontKey, std::shared_ptr<const RealisedFont>>& RealisedFonts() {
 std::shared_ptr<const RealisedFont> Realise(const LogFont& font, double pixelHeight, double pixelWidth) {
   SelectedFace selected = SelectFace(font);
   FaceTables tables;
-  if (selected.face) tables = ReadFaceTables(selected.face->Face());
-  else {
+  if (selected.face) {
+    tables = ReadFaceTables(selected.face->Face());
+    if (selected.classicAverageWidth) {
+      if (int average = ClassicAverageWidth(selected.face->Face()); average > 0) tables.averageCharWidth = average;
+    }
+  } else {
     tables.winAscent = 1854;  // Arial's proportions, for metrics without a face
     tables.winDescent = 434;
     tables.averageCharWidth = 904;
