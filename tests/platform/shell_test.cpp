@@ -66,7 +66,9 @@ TEST(SystemShell, DocumentsGoToXdgOpenAndNothingHappensWithoutIt) {
   ScopedEnv path("PATH", bin.Path().string() + ":/usr/bin:/bin");
   EXPECT_GT(CurrentShell().Open(document, "ignored", ShowCommand::Show), 32);
   EXPECT_EQ(WaitForFile(dir.File("opened.txt")), document + "\n");
+  std::filesystem::remove(dir.File("opened.txt"));
   EXPECT_GT(CurrentShell().Open("https://example.invalid/", "", ShowCommand::Show), 32);
+  EXPECT_EQ(WaitForFile(dir.File("opened.txt")), "https://example.invalid/\n");
   EXPECT_TRUE(NoChildLeft());
 }
 

@@ -1,0 +1,39 @@
+#pragma once
+// Converting a read job into the output that the output path's extension names. Shared by job mode
+// (which adds the after-save launches, the opening of the result and the spool file's deletion) and by
+// velto-convert (which adds none of them).
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "job/writer_table.h"
+#include "spool/spool_job.h"
+
+namespace velto {
+
+struct ConversionCallbacks {
+  // The after-page step of a one-file-per-page format: after every page whose writer was called (for
+  // EMF only when the page could be extracted), written or not.
+  std::function<void(int k)> afterPage;
+  // After a document format's writer reported the document written.
+  std::function<void(const WriterRow& writer)> afterDocument;
+  // Before page k of n of a one-file-per-page format; once with k = 0 before a document is written.
+  std::function<void(int k, int n)> progress;
+};
+
+struct ConversionResult {
+  std::optional<WriterRow> writer;  // none: no writer for the extension, nothing was written
+  int pageCount = 0;
+  std::vector<int> failedPages;     // one-file-per-page formats: the pages not written
+  bool documentWritten = false;     // document formats
+
+  bool AnythingWritten() const;
+  bool AllWritten() const;
+};
+
+ConversionResult ConvertPages(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
+                              const ConversionCallbacks& callbacks);
+
+}  // namespace velto
