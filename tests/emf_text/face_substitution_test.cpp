@@ -3,6 +3,7 @@
 
 #include "platform/emf/text/face_table.h"
 #include "platform/emf/text/font.h"
+#include "platform/emf/text/symbol_encoding.h"
 
 namespace velto::emf::text {
 namespace {
@@ -72,6 +73,21 @@ TEST(FaceSubstitution, PitchAndFamilyPickTheDefaultForUnknownFaces) {
   unknownSerif.faceName = u"Unknown Roman Face";
   unknownSerif.pitchAndFamily = 0x12;
   EXPECT_EQ(RealiseFont(unknownSerif, -20, 0)->FamilyName(), "Liberation Serif");
+}
+
+TEST(FaceSubstitution, SymbolFacesTranslateTheirEncodingToUnicode) {
+  EXPECT_EQ(SymbolToUnicode(0x61), 0x03B1u);    // alpha
+  EXPECT_EQ(SymbolToUnicode(0xF057), 0x03A9u);  // Omega, private-use copy
+  EXPECT_EQ(SymbolToUnicode(0xB7), 0x2022u);    // the bullet of Word's lists
+  EXPECT_EQ(SymbolToUnicode(0x31), 0x31u);
+  EXPECT_EQ(SymbolToUnicode(0x4E00), 0x4E00u);  // outside the encoding: unchanged
+  EXPECT_EQ(WingdingsToUnicode(0xF0A7), 0x25AAu);
+  EXPECT_EQ(WingdingsToUnicode(0xFC), 0x2714u);
+  LogFont symbol;
+  symbol.faceName = u"Symbol";
+  symbol.charSet = 2;
+  const auto font = RealiseFont(symbol, -20, 0);
+  for (const Glyph& g : font->MapText(u"\uF061\uF062p\u00B7")) EXPECT_NE(g.index, 0u);
 }
 
 TEST(FaceSubstitution, Utf8ConversionCombinesSurrogatesAndReplacesLoneOnes) {

@@ -95,8 +95,8 @@ constexpr std::array kTable = {
     FaceSubstitution{u"\uAD74\uB9BC", kCjk},  // 굴림 (Gulim)
     FaceSubstitution{u"\uBC14\uD0D5", kCjk},  // 바탕 (Batang)
     // Symbol faces: their characters are drawn from a face rich in symbols.
-    FaceSubstitution{u"Symbol", kSymbols},
-    FaceSubstitution{u"Wingdings", kSymbols},
+    FaceSubstitution{u"Symbol", kSymbols, false, SymbolEncoding::Symbol},
+    FaceSubstitution{u"Wingdings", kSymbols, false, SymbolEncoding::Wingdings},
     FaceSubstitution{u"Wingdings 2", kSymbols},
     FaceSubstitution{u"Wingdings 3", kSymbols},
     FaceSubstitution{u"Webdings", kSymbols},

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/emf/text/symbol_encoding.h"
+
 namespace velto::emf::text {
 
 struct FaceSubstitution {
@@ -17,6 +19,8 @@ struct FaceSubstitution {
   // lowercase letters and the space), while its metric copy states the average of all its glyphs:
   // the width is recomputed from the copy's letters so that requested widths come out as on Windows.
   bool classicAverageWidth = false;
+  // Text in the face is in a symbol face's own encoding.
+  SymbolEncoding encoding = SymbolEncoding::None;
 };
 
 // The table row for a Windows face (case-insensitive for Latin letters; a leading '@', which marks a

@@ -48,6 +48,7 @@ SelectedFace SelectFace(const LogFont& font) {
   selected.syntheticItalic = selected.italic && !choice->isItalic;
   if (const FaceSubstitution* row = FindFaceSubstitution(font.faceName)) {
     selected.classicAverageWidth = row->classicAverageWidth;
+    selected.encoding = row->encoding;
   }
   return selected;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/emf/text/font.h"
 #include "platform/emf/text/font_library.h"
+#include "platform/emf/text/symbol_encoding.h"
 
 namespace velto::emf::text {
 
@@ -21,6 +22,7 @@ struct SelectedFace {
   bool syntheticBold = false;        // asked for, but the face has no bold cut
   bool syntheticItalic = false;
   bool classicAverageWidth = false;  // see FaceSubstitution
+  SymbolEncoding encoding = SymbolEncoding::None;  // see FaceSubstitution
 };
 
 SelectedFace SelectFace(const LogFont& font);

@@ -16,6 +16,7 @@
 #include "platform/emf/text/font_selection.h"
 #include "platform/emf/text/gdi_metrics.h"
 #include "platform/emf/text/glyph_mask.h"
+#include "platform/emf/text/symbol_encoding.h"
 
 namespace velto::emf::text {
 namespace {
@@ -51,7 +52,7 @@ class GdiFont final : public RealisedFont {
  public:
   GdiFont(SelectedFace selected, const GdiSize& size, const FontMetrics& metrics)
       : family_(std::move(selected.family)), size_(size), metrics_(metrics), bold_(selected.bold),
-        italic_(selected.italic) {
+        italic_(selected.italic), encoding_(selected.encoding) {
     if (selected.face) AddSlot(selected.face, selected.syntheticBold, selected.syntheticItalic);
   }
 
@@ -193,8 +194,9 @@ class GdiFont final : public RealisedFont {
     return advance;
   }
 
-  Glyph GlyphForChar(uint32_t cp) const {
-    if (auto it = charGlyphs_.find(cp); it != charGlyphs_.end()) return it->second;
+  Glyph GlyphForChar(uint32_t code) const {
+    if (auto it = charGlyphs_.find(code); it != charGlyphs_.end()) return it->second;
+    const uint32_t cp = ToUnicode(encoding_, code);
     Glyph glyph;
     if (!slots_.empty()) {
       glyph.index = FT_Get_Char_Index(slots_[0].face->Face(), cp);
@@ -208,7 +210,7 @@ class GdiFont final : public RealisedFont {
       }
       glyph.advance = Advance(glyph.faceSlot, glyph.index);
     }
-    charGlyphs_.emplace(cp, glyph);
+    charGlyphs_.emplace(code, glyph);
     return glyph;
   }
 
@@ -330,6 +332,7 @@ class GdiFont final : public RealisedFont {
   FontMetrics metrics_;
   bool bold_;
   bool italic_;
+  SymbolEncoding encoding_;
   // Grown lazily as fallback faces are needed; guarded by FontMutex().
   mutable std::vector<FaceSlot> slots_;
   mutable std::unordered_map<uint64_t, double> advances_;
