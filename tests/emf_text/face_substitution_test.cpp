@@ -43,6 +43,17 @@ TEST(FaceSubstitution, ChineseFacesByEitherNameMapToTheChineseFace) {
   EXPECT_EQ(SubstituteFamily(u"MS Gothic", kShiftJisCharSet), "WenQuanYi Zen Hei Mono");
 }
 
+TEST(FaceSubstitution, EveryRowIsReachableAndHasAnInstalledFamily) {
+  for (const FaceSubstitution& row : FaceSubstitutionTable()) {
+    // A second row for the same face (in another case) would never be reached.
+    EXPECT_EQ(FindFaceSubstitution(row.windowsFace), &row) << ToUtf8(row.windowsFace);
+    const std::string family = SubstituteFamily(row.windowsFace, kAnsiCharSet);
+    bool listed = false;
+    for (const char* candidate : row.families) listed = listed || family == candidate;
+    EXPECT_TRUE(listed) << ToUtf8(row.windowsFace) << " -> " << family;
+  }
+}
+
 TEST(FaceSubstitution, NamesAreMatchedLooselyAsGdiMatchesThem) {
   // Case does not matter; '@' (vertical writing) maps like the base face; LOGFONT buffers carry NULs.
   EXPECT_EQ(SubstituteFamily(u"ARIAL", kAnsiCharSet), "Liberation Sans");

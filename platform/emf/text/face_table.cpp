@@ -51,6 +51,26 @@ constexpr std::array kTable = {
     FaceSubstitution{u"Tahoma", kDejaVuSans},
     FaceSubstitution{u"Verdana", kDejaVuSans},
     FaceSubstitution{u"Segoe UI", kDejaVuSans},
+    FaceSubstitution{u"Segoe UI Light", kDejaVuSans},
+    FaceSubstitution{u"Segoe UI Semilight", kDejaVuSans},
+    FaceSubstitution{u"Segoe UI Semibold", kDejaVuSans},
+    FaceSubstitution{u"Trebuchet MS", kDejaVuSans},
+    FaceSubstitution{u"Lucida Sans Unicode", kDejaVuSans},
+    // Other common serif faces: at least a serif face, with Times-like widths.
+    FaceSubstitution{u"Georgia", kSerif},
+    FaceSubstitution{u"Garamond", kSerif},
+    FaceSubstitution{u"Book Antiqua", kSerif},
+    FaceSubstitution{u"Palatino Linotype", kSerif},
+    FaceSubstitution{u"Bookman Old Style", kSerif},
+    FaceSubstitution{u"Century Schoolbook", kSerif},
+    FaceSubstitution{u"Constantia", kCaladea},
+    // Other common sans faces and the old bitmap face for tiny text.
+    FaceSubstitution{u"Arial Unicode MS", kSans},
+    FaceSubstitution{u"Small Fonts", kSans},
+    FaceSubstitution{u"Century Gothic", kSans},
+    FaceSubstitution{u"Franklin Gothic Medium", kSans},
+    FaceSubstitution{u"Candara", kCarlito},
+    FaceSubstitution{u"Corbel", kCarlito},
     // Simplified Chinese faces, by their English and their Chinese names.
     FaceSubstitution{u"SimSun", kCjk},
     FaceSubstitution{u"\u5B8B\u4F53", kCjk},  // 宋体 (SimSun)
@@ -71,12 +91,26 @@ constexpr std::array kTable = {
     FaceSubstitution{u"\u4EFF\u5B8B", kCjk},  // 仿宋 (FangSong)
     FaceSubstitution{u"\u4EFF\u5B8B_GB2312", kCjk},
     FaceSubstitution{u"SimSun-ExtB", kCjk},
+    FaceSubstitution{u"DengXian", kCjk},
+    FaceSubstitution{u"\u7B49\u7EBF", kCjk},                // 等线 (DengXian)
+    FaceSubstitution{u"STSong", kCjk},
+    FaceSubstitution{u"\u534E\u6587\u5B8B\u4F53", kCjk},  // 华文宋体 (STSong)
+    FaceSubstitution{u"STHeiti", kCjk},
+    FaceSubstitution{u"\u534E\u6587\u9ED1\u4F53", kCjk},  // 华文黑体 (STHeiti)
+    FaceSubstitution{u"STKaiti", kCjk},
+    FaceSubstitution{u"\u534E\u6587\u6977\u4F53", kCjk},  // 华文楷体 (STKaiti)
+    FaceSubstitution{u"YouYuan", kCjk},
+    FaceSubstitution{u"\u5E7C\u5706", kCjk},                // 幼圆 (YouYuan)
+    FaceSubstitution{u"LiSu", kCjk},
+    FaceSubstitution{u"\u96B6\u4E66", kCjk},                // 隶书 (LiSu)
     // Traditional Chinese faces.
     FaceSubstitution{u"MingLiU", kCjk},
     FaceSubstitution{u"PMingLiU", kCjk},
     FaceSubstitution{u"\u7D30\u660E\u9AD4", kCjk},          // 細明體 (MingLiU)
     FaceSubstitution{u"\u65B0\u7D30\u660E\u9AD4", kCjk},    // 新細明體 (PMingLiU)
     FaceSubstitution{u"Microsoft JhengHei", kCjk},
+    FaceSubstitution{u"DFKai-SB", kCjk},
+    FaceSubstitution{u"\u6A19\u6977\u9AD4", kCjk},  // 標楷體 (DFKai-SB)
     FaceSubstitution{u"\u5FAE\u8EDF\u6B63\u9ED1\u9AD4", kCjk},  // 微軟正黑體 (Microsoft JhengHei)
     // Japanese faces: MS Gothic and MS UI Gothic are fixed-pitch for Latin letters, the P- cuts are not.
     FaceSubstitution{u"MS Gothic", kCjkMono},
@@ -87,6 +121,9 @@ constexpr std::array kTable = {
     FaceSubstitution{u"Meiryo", kCjk},
     FaceSubstitution{u"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF", kCjkMono},  // ＭＳ ゴシック (MS Gothic)
     FaceSubstitution{u"\uFF2D\uFF33 \u660E\u671D", kCjk},               // ＭＳ 明朝 (MS Mincho)
+    FaceSubstitution{u"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF", kCjk},  // ＭＳ Ｐゴシック (MS PGothic)
+    FaceSubstitution{u"\uFF2D\uFF33 \uFF30\u660E\u671D", kCjk},       // ＭＳ Ｐ明朝 (MS PMincho)
+    FaceSubstitution{u"\u30E1\u30A4\u30EA\u30AA", kCjk},               // メイリオ (Meiryo)
     // Korean faces.
     FaceSubstitution{u"Gulim", kCjk},
     FaceSubstitution{u"Batang", kCjk},
@@ -94,6 +131,8 @@ constexpr std::array kTable = {
     FaceSubstitution{u"Malgun Gothic", kCjk},
     FaceSubstitution{u"\uAD74\uB9BC", kCjk},  // 굴림 (Gulim)
     FaceSubstitution{u"\uBC14\uD0D5", kCjk},  // 바탕 (Batang)
+    FaceSubstitution{u"\uB3CB\uC6C0", kCjk},  // 돋움 (Dotum)
+    FaceSubstitution{u"\uB9D1\uC740 \uACE0\uB515", kCjk},  // 맑은 고딕 (Malgun Gothic)
     // Symbol faces: their characters are drawn from a face rich in symbols.
     FaceSubstitution{u"Symbol", kSymbols, false, SymbolEncoding::Symbol},
     FaceSubstitution{u"Wingdings", kSymbols, false, SymbolEncoding::Wingdings},
@@ -123,6 +162,8 @@ std::u16string_view NormaliseFaceName(std::u16string_view face) {
   if (!face.empty() && face.front() == u'@') face.remove_prefix(1);
   return face;
 }
+
+std::span<const FaceSubstitution> FaceSubstitutionTable() { return kTable; }
 
 const FaceSubstitution* FindFaceSubstitution(std::u16string_view windowsFace) {
   std::u16string_view face = NormaliseFaceName(windowsFace);

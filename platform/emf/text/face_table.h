@@ -23,6 +23,9 @@ struct FaceSubstitution {
   SymbolEncoding encoding = SymbolEncoding::None;
 };
 
+// Every row of the table.
+std::span<const FaceSubstitution> FaceSubstitutionTable();
+
 // The table row for a Windows face (case-insensitive for Latin letters; a leading '@', which marks a
 // face used for vertical writing, is ignored). Null when the face has no row.
 const FaceSubstitution* FindFaceSubstitution(std::u16string_view windowsFace);
