@@ -1,0 +1,218 @@
+#include "platform/emf/playback/context.h"
+
+#include <cmath>
+
+namespace velto::emf::playback {
+namespace {
+
+// The frame (hundredths of a millimetre) onto the destination, through the recording device's pixels.
+Xform PlaybackTransform(const MetafileHeader& h, const RectL& r) {
+  Xform x;
+  double fw = double(h.frame.right) - h.frame.left, fh = double(h.frame.bottom) - h.frame.top;
+  double rw = double(r.right) - r.left, rh = double(r.bottom) - r.top;
+  bool deviceOk = h.device.cx > 0 && h.device.cy > 0 && h.millimeters.cx > 0 && h.millimeters.cy > 0;
+  if (fw > 0 && fh > 0 && deviceOk) {
+    x.m11 = rw * 100.0 / fw * h.millimeters.cx / h.device.cx;
+    x.m22 = rh * 100.0 / fh * h.millimeters.cy / h.device.cy;
+    x.dx = r.left - rw / fw * h.frame.left;
+    x.dy = r.top - rh / fh * h.frame.top;
+    return x;
+  }
+  // No usable frame: the bounds (recording-device pixels) fill the destination.
+  double bw = double(h.bounds.right) - h.bounds.left + 1, bh = double(h.bounds.bottom) - h.bounds.top + 1;
+  if (bw > 1 && bh > 1) {
+    x.m11 = rw / bw;
+    x.m22 = rh / bh;
+    x.dx = r.left - h.bounds.left * x.m11;
+    x.dy = r.top - h.bounds.top * x.m22;
+  } else {
+    x.dx = r.left;
+    x.dy = r.top;
+  }
+  return x;
+}
+
+double Round(double v) { return std::floor(ClampCoordinate(v) + 0.5); }
+
+}  // namespace
+
+Context::Context(Surface& surface, const MetafileHeader& h, const RectL& destination)
+    : device(surface), header(h), playback(PlaybackTransform(h, destination)), objects(h.handles) {
+  // A fresh memory context: black pen, white brush, system font.
+  dc.pen = std::get<std::shared_ptr<Pen>>(StockObject(7));
+  dc.brush = std::get<std::shared_ptr<Brush>>(StockObject(0));
+  dc.font = std::get<std::shared_ptr<Font>>(StockObject(13));
+}
+
+Xform Context::PageTransform() const {
+  Xform page;
+  double sx = 1, sy = 1;
+  if (dc.mapMode != kMmText) {
+    sx = dc.windowExt.cx ? double(dc.viewportExt.cx) / dc.windowExt.cx : 1;
+    sy = dc.windowExt.cy ? double(dc.viewportExt.cy) / dc.windowExt.cy : 1;
+  }
+  page.m11 = sx;
+  page.m22 = sy;
+  page.dx = dc.viewportOrg.x - dc.windowOrg.x * sx;
+  page.dy = dc.viewportOrg.y - dc.windowOrg.y * sy;
+  return Then(dc.world, page);
+}
+
+PointD Context::ToDevice(double x, double y) const {
+  PointD p = LogicalToDevice().Apply(x, y);
+  return {Round(p.x), Round(p.y)};
+}
+
+std::optional<Region> Context::EffectiveClip() const {
+  if (dc.clip && dc.metaRegion) return Region::Combine(*dc.clip, *dc.metaRegion, RegionOp::And);
+  if (dc.clip) return dc.clip;
+  return dc.metaRegion;
+}
+
+void Context::ClipChanged() { device.SetClip(EffectiveClip()); }
+
+FillSource Context::BrushSource(const Brush& brush) const {
+  // Hatches and patterns are anchored at the brush origin in surface pixels.
+  PointD origin = playback.Apply(dc.brushOrg.x, dc.brushOrg.y);
+  return MakeFillSource(brush, dc.textColour, dc.bkColour, dc.bkMode,
+                        PointL{static_cast<int32_t>(Round(origin.x)), static_cast<int32_t>(Round(origin.y))});
+}
+
+FillSource Context::BrushSource() const { return BrushSource(*dc.brush); }
+
+void Context::FillFigures(const std::vector<Figure>& figures, const FillSource& source) {
+  std::vector<std::vector<PointD>> polys;
+  polys.reserve(figures.size());
+  for (const auto& f : figures)
+    if (f.points.size() >= 2) polys.push_back(f.points);
+  if (polys.empty()) return;
+  device.FillPolygons(polys, dc.fillMode == kWinding, source, dc.rop2);
+}
+
+void Context::StrokeFigures(const std::vector<Figure>& figures) {
+  const Pen& pen = *dc.pen;
+  if (pen.IsNull()) return;
+  double scale = DeviceScale();
+  double width = pen.geometric || pen.width > 1 ? pen.width * scale : 1;
+  bool cosmetic = !pen.geometric && pen.width <= 1;
+  if (!cosmetic && width < 1.5) cosmetic = true;
+  uint32_t style = pen.Style();
+  FillSource source = pen.brush ? BrushSource(*pen.brush) : SolidSource(pen.colour);
+  if (cosmetic) {
+    CosmeticStroke stroke;
+    stroke.colour = source.solid ? source.colour : pen.colour;
+    stroke.rop2 = dc.rop2;
+    stroke.opaqueGaps = dc.bkMode == kOpaque;
+    stroke.bkColour = dc.bkColour;
+    bool geometricPattern = pen.geometric;
+    double unit = geometricPattern ? std::max(1.0, width) : 1.0;
+    switch (style) {
+      case kPsDash: stroke.dashes = geometricPattern ? std::vector<int>{int(3 * unit), int(unit)} : std::vector<int>{18, 6}; break;
+      case kPsDot: stroke.dashes = geometricPattern ? std::vector<int>{int(unit), int(unit)} : std::vector<int>{3, 3}; break;
+      case kPsDashDot: stroke.dashes = {9, 6, 3, 6}; break;
+      case kPsDashDotDot: stroke.dashes = {9, 3, 3, 3, 3, 3}; break;
+      case kPsAlternate: stroke.alternate = true; break;
+      case kPsUserStyle:
+        for (double d : pen.userStyle)
+          stroke.dashes.push_back(static_cast<int>(std::clamp(geometricPattern ? d * scale : d, 1.0, 1e6)));
+        if (stroke.dashes.size() % 2) stroke.dashes.push_back(stroke.dashes.back());
+        break;
+      default: break;
+    }
+    for (const auto& f : figures) {
+      std::vector<PointI> pts;
+      pts.reserve(f.points.size());
+      for (const auto& p : f.points) pts.push_back({static_cast<int>(p.x), static_cast<int>(p.y)});
+      int phase = 0;
+      device.StrokeCosmetic(pts, f.closed, stroke, phase);
+    }
+    return;
+  }
+  GeometricStroke stroke;
+  stroke.width = width;
+  stroke.rop2 = dc.rop2;
+  stroke.miterLimit = dc.miterLimit;
+  switch (pen.style & kPsEndcapMask) {
+    case kPsEndcapSquare: stroke.cap = CAIRO_LINE_CAP_SQUARE; break;
+    case kPsEndcapFlat: stroke.cap = CAIRO_LINE_CAP_BUTT; break;
+    default: stroke.cap = CAIRO_LINE_CAP_ROUND; break;
+  }
+  switch (pen.style & kPsJoinMask) {
+    case kPsJoinBevel: stroke.join = CAIRO_LINE_JOIN_BEVEL; break;
+    case kPsJoinMiter: stroke.join = CAIRO_LINE_JOIN_MITER; break;
+    default: stroke.join = CAIRO_LINE_JOIN_ROUND; break;
+  }
+  if (pen.geometric) {
+    switch (style) {
+      case kPsDash: stroke.dashes = {3 * width, width}; break;
+      case kPsDot: stroke.dashes = {width, width}; break;
+      case kPsDashDot: stroke.dashes = {3 * width, width, width, width}; break;
+      case kPsDashDotDot: stroke.dashes = {3 * width, width, width, width, width, width}; break;
+      case kPsUserStyle:
+        for (double d : pen.userStyle) stroke.dashes.push_back(d * scale);
+        if (stroke.dashes.size() % 2) stroke.dashes.push_back(stroke.dashes.back());
+        break;
+      default: break;
+    }
+  }
+  device.StrokeGeometric(figures, stroke, source);
+}
+
+void Context::DrawFigures(std::vector<Figure> figures, bool fill, bool stroke) {
+  if (dc.inPath) {
+    for (auto& f : figures) dc.path.figures.push_back(std::move(f));
+    return;
+  }
+  if (fill && !dc.brush->IsNull()) FillFigures(figures, BrushSource());
+  if (stroke) StrokeFigures(figures);
+}
+
+void Context::SetMapMode(uint32_t mode) {
+  if (mode < kMmText || mode > kMmAnisotropic) return;
+  dc.mapMode = mode;
+  const SizeL& px = header.device;
+  const SizeL& mm = header.millimeters;
+  auto set = [&](double unitsPerMm10) {
+    // unitsPerMm10: logical units per 10 mm.
+    dc.windowExt = {static_cast<int32_t>(mm.cx * unitsPerMm10 / 10), static_cast<int32_t>(mm.cy * unitsPerMm10 / 10)};
+    dc.viewportExt = {px.cx, -px.cy};
+  };
+  switch (mode) {
+    case kMmText: dc.windowExt = dc.viewportExt = {1, 1}; break;
+    case kMmLoMetric: case kMmIsotropic: set(100); break;
+    case kMmHiMetric: set(1000); break;
+    case kMmLoEnglish: set(1000 / 25.4); break;
+    case kMmHiEnglish: set(10000 / 25.4); break;
+    case kMmTwips: set(14400 / 25.4); break;
+    default: break;  // anisotropic keeps the extents it had
+  }
+}
+
+void Context::FixIsotropic() {
+  if (dc.mapMode != kMmIsotropic || !dc.windowExt.cx || !dc.windowExt.cy || !dc.viewportExt.cx ||
+      !dc.viewportExt.cy)
+    return;
+  double pxPerMmX = header.millimeters.cx > 0 ? double(header.device.cx) / header.millimeters.cx : 1;
+  double pxPerMmY = header.millimeters.cy > 0 ? double(header.device.cy) / header.millimeters.cy : 1;
+  double xdim = std::fabs(double(dc.viewportExt.cx) / pxPerMmX / dc.windowExt.cx);
+  double ydim = std::fabs(double(dc.viewportExt.cy) / pxPerMmY / dc.windowExt.cy);
+  if (xdim > ydim) {
+    double v = dc.viewportExt.cx * ydim / xdim;
+    dc.viewportExt.cx = static_cast<int32_t>(std::floor(v + 0.5));
+    if (dc.viewportExt.cx == 0) dc.viewportExt.cx = v < 0 ? -1 : 1;
+  } else if (ydim > xdim) {
+    double v = dc.viewportExt.cy * xdim / ydim;
+    dc.viewportExt.cy = static_cast<int32_t>(std::floor(v + 0.5));
+    if (dc.viewportExt.cy == 0) dc.viewportExt.cy = v < 0 ? -1 : 1;
+  }
+}
+
+bool Context::TimeUp() {
+  if (timedOut) return true;
+  if (++recordsSinceCheck < 64) return false;
+  recordsSinceCheck = 0;
+  timedOut = std::chrono::steady_clock::now() > deadline;
+  return timedOut;
+}
+
+}  // namespace velto::emf::playback

@@ -1,0 +1,68 @@
+#pragma once
+// Everything one playback works with: the device, the drawing state and its SaveDC stack, the object
+// table and the playback transform from the recording device onto the surface.
+
+#include <chrono>
+#include <vector>
+
+#include "platform/emf/metafile.h"
+#include "platform/emf/playback/dc_state.h"
+#include "platform/emf/playback/device.h"
+#include "platform/emf/playback/fill_source.h"
+
+namespace velto::emf::playback {
+
+// Deeper SaveDC stacks than this are refused (a metafile could otherwise grow memory without bound).
+inline constexpr size_t kMaxSaveDepth = 4096;
+
+class Context {
+ public:
+  Context(Surface& surface, const MetafileHeader& header, const RectL& destination);
+
+  Device device;
+  const MetafileHeader& header;
+  Xform playback;  // recording-device pixels → surface pixels
+  DcState dc;
+  std::vector<DcState> saved;
+  ObjectTable objects;
+
+  // Logical units → recording-device pixels (the metafile's world transform and mapping).
+  Xform PageTransform() const;
+  // Logical units → surface pixels.
+  Xform LogicalToDevice() const { return Then(PageTransform(), playback); }
+  // A logical point on the surface, rounded to whole pixels as GDI does.
+  PointD ToDevice(double x, double y) const;
+  PointD ToDevice(PointD p) const { return ToDevice(p.x, p.y); }
+  // Scale of logical lengths on the surface (pen widths, font sizes).
+  double DeviceScale() const { return LogicalToDevice().Scale(); }
+
+  // Call after any change of clip or meta region.
+  void ClipChanged();
+  // The region currently clipping (clip ∩ meta region), or no value.
+  std::optional<Region> EffectiveClip() const;
+
+  FillSource BrushSource() const;
+  FillSource BrushSource(const Brush& brush) const;
+
+  // Fills and strokes device figures with the selected brush and pen, or adds them to the open path.
+  void DrawFigures(std::vector<Figure> figures, bool fill, bool stroke);
+  void FillFigures(const std::vector<Figure>& figures, const FillSource& source);
+  void StrokeFigures(const std::vector<Figure>& figures);
+
+  // Fixed map modes and isotropic extents follow the recording device's size.
+  void SetMapMode(uint32_t mode);
+  void FixIsotropic();
+
+  bool TimeUp();
+
+  std::chrono::steady_clock::time_point deadline;
+  size_t recordsSinceCheck = 0;
+  bool timedOut = false;
+};
+
+inline Rgb RgbOfColorRef(uint32_t colorRef) {
+  return MakeRgb(static_cast<uint8_t>(colorRef), static_cast<uint8_t>(colorRef >> 8),
+                 static_cast<uint8_t>(colorRef >> 16));
+}
+
+}  // namespace velto::emf::playback

@@ -1,0 +1,435 @@
+#include "platform/emf/playback/device.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/emf/playback/raster_ops.h"
+
+namespace velto::emf::playback {
+namespace {
+
+RectL Intersect(RectL a, RectL b) {
+  RectL r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+  if (r.right <= r.left || r.bottom <= r.top) return {};
+  return r;
+}
+
+bool IsEmpty(const RectL& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+RectL BoundsOfPoints(const std::vector<std::vector<PointD>>& polygons, double grow) {
+  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+  for (const auto& poly : polygons)
+    for (const auto& p : poly) {
+      x0 = std::min(x0, p.x), y0 = std::min(y0, p.y), x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+    }
+  if (x0 > x1) return {};
+  auto lo = [&](double v) { return static_cast<int32_t>(std::floor(ClampCoordinate(v - grow))); };
+  auto hi = [&](double v) { return static_cast<int32_t>(std::ceil(ClampCoordinate(v + grow))) + 1; };
+  return RectL{lo(x0), lo(y0), hi(x1), hi(y1)};
+}
+
+uint32_t Opaque(Rgb c) { return 0xFF000000u | c; }
+
+}  // namespace
+
+Device::Device(Surface& surface)
+    : surface_(surface), width_(surface.Width()), height_(surface.Height()), cr_(cairo_create(surface.Cairo())) {
+  cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
+}
+
+Device::~Device() { cairo_destroy(cr_); }
+
+void Device::ApplyClip(cairo_t* cr, int dx, int dy) const {
+  if (!clip_) return;
+  cairo_new_path(cr);
+  for (const auto& band : clip_->Bands())
+    for (size_t i = 0; i < band.xs.size(); i += 2)
+      cairo_rectangle(cr, band.xs[i] + dx, band.y0 + dy, band.xs[i + 1] - band.xs[i], band.y1 - band.y0);
+  cairo_clip(cr);
+}
+
+void Device::SetClip(const std::optional<Region>& clip) {
+  if (clip == clip_) return;
+  clip_ = clip;
+  cairo_reset_clip(cr_);
+  ApplyClip(cr_, 0, 0);
+}
+
+RectL Device::ClipBounds() const {
+  RectL surface{0, 0, width_, height_};
+  if (!clip_) return surface;
+  return Intersect(surface, clip_->Bounds());
+}
+
+Region Device::ClipRegionOrSurface() const {
+  Region surface = Region::FromRect(0, 0, width_, height_);
+  return clip_ ? Region::Combine(*clip_, surface, RegionOp::And) : surface;
+}
+
+void Device::AddPolygons(cairo_t* cr, const std::vector<std::vector<PointD>>& polygons) const {
+  for (const auto& poly : polygons) {
+    if (poly.empty()) continue;
+    cairo_move_to(cr, ClampCoordinate(poly[0].x), ClampCoordinate(poly[0].y));
+    for (size_t i = 1; i < poly.size(); ++i) cairo_line_to(cr, ClampCoordinate(poly[i].x), ClampCoordinate(poly[i].y));
+    cairo_close_path(cr);
+  }
+}
+
+void Device::SetSource(cairo_t* cr, const FillSource& source, double dx, double dy) {
+  if (source.solid) {
+    cairo_set_source_rgb(cr, RedOf(source.colour) / 255.0, GreenOf(source.colour) / 255.0,
+                         BlueOf(source.colour) / 255.0);
+    return;
+  }
+  auto surface = WrapImage(*source.tile);
+  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(surface.get());
+  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
+  cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+  cairo_matrix_t m;
+  cairo_matrix_init_translate(&m, -(source.origin.x + dx), -(source.origin.y + dy));
+  cairo_pattern_set_matrix(pattern, &m);
+  cairo_set_source(cr, pattern);
+  cairo_pattern_destroy(pattern);
+}
+
+void Device::ForEachCovered(RectL box, const std::function<void(cairo_t*)>& draw,
+                            const std::function<void(int, int, uint32_t&)>& combine) {
+  box = Intersect(box, ClipBounds());
+  if (IsEmpty(box)) return;
+  int w = box.right - box.left, h = box.bottom - box.top;
+  CairoSurfacePtr mask(cairo_image_surface_create(CAIRO_FORMAT_A8, w, h));
+  if (cairo_surface_status(mask.get()) != CAIRO_STATUS_SUCCESS) return;
+  {
+    CairoPtr cr(cairo_create(mask.get()));
+    cairo_set_antialias(cr.get(), CAIRO_ANTIALIAS_NONE);
+    ApplyClip(cr.get(), -box.left, -box.top);
+    cairo_translate(cr.get(), -box.left, -box.top);
+    cairo_set_source_rgba(cr.get(), 0, 0, 0, 1);
+    draw(cr.get());
+  }
+  cairo_surface_flush(mask.get());
+  const uint8_t* data = cairo_image_surface_get_data(mask.get());
+  int stride = cairo_image_surface_get_stride(mask.get());
+  surface_.Flush();
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* m = data + static_cast<size_t>(y) * stride;
+    uint32_t* row = surface_.Row(box.top + y);
+    for (int x = 0; x < w; ++x)
+      if (m[x]) combine(box.left + x, box.top + y, row[box.left + x]);
+  }
+  surface_.MarkDirty();
+}
+
+void Device::FillPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding, const FillSource& source,
+                          uint32_t rop2) {
+  if (rop2 == 11) return;  // R2_NOP
+  RectL box = Intersect(BoundsOfPoints(polygons, 1), ClipBounds());
+  if (IsEmpty(box)) return;
+  cairo_fill_rule_t rule = winding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD;
+  if (rop2 == kR2CopyPenCode) {
+    cairo_new_path(cr_);
+    cairo_set_fill_rule(cr_, rule);
+    AddPolygons(cr_, polygons);
+    SetSource(cr_, source, 0, 0);
+    cairo_fill(cr_);
+    return;
+  }
+  uint8_t table = Rop2ToTable(rop2);
+  ForEachCovered(
+      box,
+      [&](cairo_t* cr) {
+        cairo_set_fill_rule(cr, rule);
+        AddPolygons(cr, polygons);
+        cairo_fill(cr);
+      },
+      [&](int x, int y, uint32_t& pixel) {
+        uint32_t p;
+        if (source.solid) {
+          p = source.colour;
+        } else {
+          p = source.TileAt(x, y);
+          if ((p >> 24) == 0) return;
+        }
+        pixel = ApplyRop3(table, p, 0, pixel) & 0xFFFFFF;
+      });
+}
+
+void Device::FillRegion(const Region& region, const FillSource& source, uint32_t rop2) {
+  std::vector<std::vector<PointD>> rects;
+  for (const auto& band : region.Bands())
+    for (size_t i = 0; i < band.xs.size(); i += 2) {
+      double x0 = band.xs[i], x1 = band.xs[i + 1], y0 = band.y0, y1 = band.y1;
+      rects.push_back({{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}});
+    }
+  FillPolygons(rects, true, source, rop2);
+}
+
+void Device::StrokeCosmetic(const std::vector<PointI>& points, bool closed, const CosmeticStroke& stroke, int& phase) {
+  if (points.empty() || stroke.rop2 == 11) return;
+  uint8_t table = Rop2ToTable(stroke.rop2);
+  int dashTotal = 0;
+  for (int d : stroke.dashes) dashTotal += std::max(d, 0);
+  surface_.Flush();
+  auto plot = [&](int x, int y) {
+    bool on = true;
+    if (stroke.alternate) {
+      on = (phase & 1) == 0;
+    } else if (dashTotal > 0) {
+      int pos = phase % dashTotal;
+      for (size_t i = 0; i < stroke.dashes.size(); ++i) {
+        if (pos < stroke.dashes[i]) {
+          on = (i % 2) == 0;
+          break;
+        }
+        pos -= stroke.dashes[i];
+      }
+    }
+    ++phase;
+    if (phase > (1 << 30)) phase = 0;
+    if (x < 0 || y < 0 || x >= width_ || y >= height_ || !InClip(x, y)) return;
+    if (!on && !stroke.opaqueGaps) return;
+    uint32_t& pixel = surface_.Row(y)[x];
+    pixel = ApplyRop3(table, on ? stroke.colour : stroke.bkColour, 0, pixel) & 0xFFFFFF;
+  };
+  auto segment = [&](PointI a, PointI b) {
+    int64_t dx = int64_t{b.x} - a.x, dy = int64_t{b.y} - a.y;
+    int64_t adx = std::llabs(dx), ady = std::llabs(dy);
+    int64_t steps = std::max(adx, ady);
+    if (steps == 0) return;
+    // Only the steps that can land on the surface are walked; the dash phase skips the rest.
+    int64_t first = 0, last = steps;  // [first, last)
+    auto limit = [&](int64_t start, int64_t delta, int64_t lo, int64_t hi) {
+      if (delta == 0) {
+        if (start < lo || start > hi) last = first;
+        return;
+      }
+      // Solve start + delta * i / steps within [lo, hi] for i.
+      double i0 = double(lo - start) * steps / double(delta), i1 = double(hi - start) * steps / double(delta);
+      if (i0 > i1) std::swap(i0, i1);
+      first = std::max<int64_t>(first, static_cast<int64_t>(std::floor(i0)) - 1);
+      last = std::min<int64_t>(last, static_cast<int64_t>(std::ceil(i1)) + 2);
+    };
+    limit(a.x, dx, -1, width_);
+    limit(a.y, dy, -1, height_);
+    if (first < 0) first = 0;
+    if (last > steps) last = steps;
+    if (first >= last) {
+      phase = static_cast<int>((phase + steps) % (1 << 30));
+      return;
+    }
+    phase = static_cast<int>((phase + first) % (1 << 30));
+    int sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+    for (int64_t i = first; i < last; ++i) {
+      int64_t x, y;
+      if (adx >= ady) {
+        x = a.x + sx * i;
+        y = a.y + sy * ((2 * i * ady + adx - 1) / (2 * adx));
+      } else {
+        y = a.y + sy * i;
+        x = a.x + sx * ((2 * i * adx + ady - 1) / (2 * ady));
+      }
+      plot(static_cast<int>(x), static_cast<int>(y));
+    }
+    phase = static_cast<int>((phase + (steps - last)) % (1 << 30));
+  };
+  if (points.size() == 1) {
+    surface_.MarkDirty();
+    return;
+  }
+  for (size_t i = 1; i < points.size(); ++i) segment(points[i - 1], points[i]);
+  if (closed) segment(points.back(), points.front());
+  surface_.MarkDirty();
+}
+
+void Device::StrokeGeometric(const std::vector<Figure>& figures, const GeometricStroke& stroke,
+                             const FillSource& source) {
+  if (stroke.rop2 == 11 || figures.empty()) return;
+  auto build = [&](cairo_t* cr) {
+    cairo_new_path(cr);
+    for (const auto& f : figures) {
+      if (f.points.empty()) continue;
+      cairo_move_to(cr, ClampCoordinate(f.points[0].x), ClampCoordinate(f.points[0].y));
+      for (size_t i = 1; i < f.points.size(); ++i)
+        cairo_line_to(cr, ClampCoordinate(f.points[i].x), ClampCoordinate(f.points[i].y));
+      if (f.closed) cairo_close_path(cr);
+    }
+    cairo_set_line_width(cr, std::clamp(stroke.width, 1.0, kMaxDeviceCoordinate));
+    cairo_set_line_cap(cr, stroke.cap);
+    cairo_set_line_join(cr, stroke.join);
+    cairo_set_miter_limit(cr, std::max(1.0, stroke.miterLimit));
+    if (!stroke.dashes.empty()) {
+      std::vector<double> d(stroke.dashes);
+      double total = 0;
+      for (double& v : d) total += (v = std::clamp(v, 0.0, kMaxDeviceCoordinate));
+      if (total > 0) cairo_set_dash(cr, d.data(), static_cast<int>(d.size()), 0);
+    } else {
+      cairo_set_dash(cr, nullptr, 0, 0);
+    }
+  };
+  std::vector<std::vector<PointD>> polys;
+  for (const auto& f : figures) polys.push_back(f.points);
+  double grow = stroke.width * std::max(stroke.miterLimit, 2.0) + 2;
+  RectL box = Intersect(BoundsOfPoints(polys, std::min(grow, kMaxDeviceCoordinate)), ClipBounds());
+  if (IsEmpty(box)) return;
+  if (stroke.rop2 == kR2CopyPenCode) {
+    build(cr_);
+    SetSource(cr_, source, 0, 0);
+    cairo_stroke(cr_);
+    cairo_set_dash(cr_, nullptr, 0, 0);
+    return;
+  }
+  uint8_t table = Rop2ToTable(stroke.rop2);
+  ForEachCovered(
+      box, [&](cairo_t* cr) { build(cr); cairo_stroke(cr); },
+      [&](int x, int y, uint32_t& pixel) {
+        uint32_t p = source.solid ? source.colour : source.TileAt(x, y);
+        if (!source.solid && (p >> 24) == 0) return;
+        pixel = ApplyRop3(table, p, 0, pixel) & 0xFFFFFF;
+      });
+}
+
+void Device::DrawImage(const Image& image, const Xform& imageToDevice, const std::vector<PointD>& destination,
+                       uint32_t rop3, const FillSource* pattern, bool smooth, std::optional<Rgb> transparentKey,
+                       bool blend, double constantAlpha) {
+  uint8_t table = Rop3Table(rop3);
+  if (table == 0xAA) return;
+  std::vector<std::vector<PointD>> polys{destination};
+  RectL box = Intersect(BoundsOfPoints(polys, 1), ClipBounds());
+  if (IsEmpty(box)) return;
+  Xform deviceToImage;
+  bool usesSource = Rop3UsesSource(table);
+  if (usesSource && (!Invert(imageToDevice, deviceToImage) || image.width <= 0 || image.height <= 0)) return;
+
+  // The source as a cairo pattern in device space.
+  Image keyed;
+  const Image* src = &image;
+  if (transparentKey) {
+    keyed = image;
+    uint32_t key = Opaque(*transparentKey);
+    for (auto& p : keyed.pixels)
+      if (p == key) p = 0;
+    src = &keyed;
+  }
+  CairoSurfacePtr srcSurface;
+  CairoPatternPtr srcPattern;
+  if (usesSource) {
+    srcSurface = WrapImage(const_cast<Image&>(*src));  // cairo only reads it
+    srcPattern.reset(cairo_pattern_create_for_surface(srcSurface.get()));
+    cairo_pattern_set_extend(srcPattern.get(), CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(srcPattern.get(), smooth ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, deviceToImage.m11, deviceToImage.m12, deviceToImage.m21, deviceToImage.m22,
+                      deviceToImage.dx, deviceToImage.dy);
+    cairo_pattern_set_matrix(srcPattern.get(), &m);
+  }
+
+  if (table == 0xCC || blend) {
+    cairo_save(cr_);
+    cairo_new_path(cr_);
+    AddPolygons(cr_, polys);
+    if (blend || transparentKey) {
+      cairo_clip(cr_);
+      cairo_set_source(cr_, srcPattern.get());
+      cairo_paint_with_alpha(cr_, std::clamp(constantAlpha, 0.0, 1.0));
+    } else {
+      cairo_set_source(cr_, srcPattern.get());
+      cairo_fill(cr_);
+    }
+    cairo_restore(cr_);
+    return;
+  }
+  if (table == 0xF0 && pattern) {
+    FillPolygons(polys, true, *pattern, kR2CopyPenCode);
+    return;
+  }
+
+  // General case: the source rendered into device space over the box, then combined per pixel.
+  int w = box.right - box.left, h = box.bottom - box.top;
+  std::vector<uint32_t> rendered;
+  if (usesSource) {
+    rendered.assign(static_cast<size_t>(w) * h, 0);
+    CairoSurfacePtr tmp(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(rendered.data()),
+                                                            CAIRO_FORMAT_ARGB32, w, h, w * 4));
+    CairoPtr cr(cairo_create(tmp.get()));
+    cairo_translate(cr.get(), -box.left, -box.top);
+    cairo_set_source(cr.get(), srcPattern.get());
+    cairo_paint(cr.get());
+    cairo_surface_flush(tmp.get());
+  }
+  ForEachCovered(
+      box,
+      [&](cairo_t* cr) {
+        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+        AddPolygons(cr, polys);
+        cairo_fill(cr);
+      },
+      [&](int x, int y, uint32_t& pixel) {
+        uint32_t s = 0;
+        if (usesSource) {
+          s = rendered[static_cast<size_t>(y - box.top) * w + (x - box.left)];
+          if ((s >> 24) == 0) return;  // transparent source pixel
+        }
+        uint32_t p = 0;
+        if (pattern) {
+          p = pattern->solid ? pattern->colour : pattern->TileAt(x, y);
+        }
+        pixel = ApplyRop3(table, p, s, pixel) & 0xFFFFFF;
+      });
+}
+
+void Device::SetPixel(int x, int y, Rgb colour) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_ || !InClip(x, y)) return;
+  surface_.Flush();
+  surface_.SetPixel(x, y, colour);
+  surface_.MarkDirty();
+}
+
+void Device::InvertRegion(const Region& region) {
+  Region r = clip_ ? Region::Combine(region, *clip_, RegionOp::And) : region;
+  r = Region::Combine(r, Region::FromRect(0, 0, width_, height_), RegionOp::And);
+  surface_.Flush();
+  for (const auto& band : r.Bands())
+    for (int y = band.y0; y < band.y1; ++y)
+      for (size_t i = 0; i < band.xs.size(); i += 2)
+        for (int x = band.xs[i]; x < band.xs[i + 1]; ++x) surface_.Row(y)[x] ^= 0xFFFFFF;
+  surface_.MarkDirty();
+}
+
+Region Device::RegionOfPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding) const {
+  RectL box = Intersect(BoundsOfPoints(polygons, 1), RectL{0, 0, width_, height_});
+  if (IsEmpty(box)) return {};
+  int w = box.right - box.left, h = box.bottom - box.top;
+  CairoSurfacePtr mask(cairo_image_surface_create(CAIRO_FORMAT_A8, w, h));
+  if (cairo_surface_status(mask.get()) != CAIRO_STATUS_SUCCESS) return {};
+  {
+    CairoPtr cr(cairo_create(mask.get()));
+    cairo_set_antialias(cr.get(), CAIRO_ANTIALIAS_NONE);
+    cairo_translate(cr.get(), -box.left, -box.top);
+    cairo_set_fill_rule(cr.get(), winding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+    AddPolygons(cr.get(), polygons);
+    cairo_fill(cr.get());
+  }
+  cairo_surface_flush(mask.get());
+  const uint8_t* data = cairo_image_surface_get_data(mask.get());
+  int stride = cairo_image_surface_get_stride(mask.get());
+  std::vector<Region::Band> bands;
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* m = data + static_cast<size_t>(y) * stride;
+    Region::Band band{box.top + y, box.top + y + 1, {}};
+    for (int x = 0; x < w;) {
+      if (!m[x]) {
+        ++x;
+        continue;
+      }
+      int x0 = x;
+      while (x < w && m[x]) ++x;
+      band.xs.push_back(box.left + x0);
+      band.xs.push_back(box.left + x);
+    }
+    if (!band.xs.empty()) bands.push_back(std::move(band));
+  }
+  return Region::FromBands(std::move(bands));
+}
+
+}  // namespace velto::emf::playback

@@ -1,0 +1,329 @@
+// Bitmap records: the blit family, DIB stretching, gradients.
+#include <cmath>
+
+#include "platform/emf/metafile_recorder.h"
+#include "platform/emf/playback/dib.h"
+#include "platform/emf/playback/handlers.h"
+#include "platform/emf/playback/raster_ops.h"
+
+namespace velto::emf::playback {
+namespace {
+
+struct SourceRect {
+  double x = 0, y = 0, cx = 0, cy = 0;
+};
+
+// Shrinks with GDI's black-on-white (AND) or white-on-black (OR) rule, so thin lines survive.
+Image ShrinkCombining(const Image& src, const SourceRect& s, int w, int h, bool keepDark) {
+  Image out;
+  out.width = w;
+  out.height = h;
+  out.pixels.assign(static_cast<size_t>(w) * h, 0);
+  for (int y = 0; y < h; ++y) {
+    int y0 = static_cast<int>(std::floor(s.y + s.cy * y / h)), y1 = static_cast<int>(std::floor(s.y + s.cy * (y + 1) / h));
+    y0 = std::clamp(y0, 0, src.height - 1);
+    y1 = std::clamp(std::max(y1, y0 + 1), 1, src.height);
+    for (int x = 0; x < w; ++x) {
+      int x0 = static_cast<int>(std::floor(s.x + s.cx * x / w)), x1 = static_cast<int>(std::floor(s.x + s.cx * (x + 1) / w));
+      x0 = std::clamp(x0, 0, src.width - 1);
+      x1 = std::clamp(std::max(x1, x0 + 1), 1, src.width);
+      uint32_t acc = keepDark ? 0xFFFFFFFFu : 0xFF000000u;
+      for (int yy = y0; yy < y1; ++yy)
+        for (int xx = x0; xx < x1; ++xx) {
+          uint32_t p = src.At(xx, yy);
+          acc = keepDark ? (acc & p) : (acc | p);
+        }
+      out.pixels[static_cast<size_t>(y) * w + x] = acc | 0xFF000000u;
+    }
+  }
+  return out;
+}
+
+// Draws `image` (or only the pattern, when null) from the source rectangle into the parallelogram with
+// corners d0 (source top-left), d1 (top-right), d2 (bottom-left), device pixels.
+void Blit(Context& c, const Image* image, SourceRect s, PointD d0, PointD d1, PointD d2, uint32_t rop,
+          std::optional<Rgb> key = std::nullopt, bool blend = false, double alpha = 1) {
+  uint8_t table = Rop3Table(rop);
+  std::vector<PointD> dest{d0, d1, {d1.x + d2.x - d0.x, d1.y + d2.y - d0.y}, d2};
+  FillSource pattern = c.BrushSource();
+  bool usesSource = Rop3UsesSource(table);
+  if (!usesSource || !image) {
+    if (usesSource) return;  // the operation needs a bitmap the record does not carry
+    Image none;
+    c.device.DrawImage(none, Xform{}, dest, rop, Rop3UsesPattern(table) ? &pattern : nullptr, false);
+    return;
+  }
+  if (s.cx == 0 || s.cy == 0) return;
+  Image shrunk;
+  bool axisAligned = d0.y == d1.y && d0.x == d2.x;
+  double dw = std::fabs(d1.x - d0.x), dh = std::fabs(d2.y - d0.y);
+  uint32_t mode = c.dc.stretchMode;
+  if ((mode == kBlackOnWhite || mode == kWhiteOnBlack) && axisAligned && dw >= 1 && dh >= 1 &&
+      (dw < std::fabs(s.cx) || dh < std::fabs(s.cy)) && !key && !blend && dw * dh < 64e6) {
+    // Shrink first, keeping dark (or light) pixels, then draw one to one.
+    int w = static_cast<int>(std::min(dw, std::fabs(s.cx))), h = static_cast<int>(std::min(dh, std::fabs(s.cy)));
+    SourceRect norm = s;
+    if (norm.cx < 0) norm.x += norm.cx, norm.cx = -norm.cx;
+    if (norm.cy < 0) norm.y += norm.cy, norm.cy = -norm.cy;
+    shrunk = ShrinkCombining(*image, norm, w, h, mode == kBlackOnWhite);
+    // Mirrored sources keep their direction through the corners.
+    double sx0 = s.cx < 0 ? w : 0, sy0 = s.cy < 0 ? h : 0;
+    s = SourceRect{sx0, sy0, s.cx < 0 ? -double(w) : w, s.cy < 0 ? -double(h) : h};
+    image = &shrunk;
+  }
+  Xform toDevice;
+  toDevice.m11 = (d1.x - d0.x) / s.cx;
+  toDevice.m12 = (d1.y - d0.y) / s.cx;
+  toDevice.m21 = (d2.x - d0.x) / s.cy;
+  toDevice.m22 = (d2.y - d0.y) / s.cy;
+  toDevice.dx = d0.x - s.x * toDevice.m11 - s.y * toDevice.m21;
+  toDevice.dy = d0.y - s.x * toDevice.m12 - s.y * toDevice.m22;
+  c.device.DrawImage(*image, toDevice, dest, rop, Rop3UsesPattern(table) ? &pattern : nullptr,
+                     mode == kHalftone, key, blend, alpha);
+}
+
+// Destination corners of a logical rectangle.
+void DestCorners(const Context& c, double x, double y, double cx, double cy, PointD& d0, PointD& d1, PointD& d2) {
+  d0 = c.ToDevice(x, y);
+  d1 = c.ToDevice(x + cx, y);
+  d2 = c.ToDevice(x, y + cy);
+}
+
+Xform ReadXform(const Record& r, size_t offset) {
+  return Xform{F32At(r, offset), F32At(r, offset + 4), F32At(r, offset + 8), F32At(r, offset + 12),
+               F32At(r, offset + 16), F32At(r, offset + 20)};
+}
+
+// The source rectangle of a blit in the stored bitmap's pixels, through the source transform.
+SourceRect BlitSource(const Record& r, const Image& image, double xSrc, double ySrc, double cxSrc, double cySrc,
+                      size_t xformAt) {
+  Xform xf = ReadXform(r, xformAt);
+  if (!xf.IsFinite() || xf.Determinant() == 0) xf = Xform{};
+  PointD p = xf.Apply(xSrc, ySrc);
+  PointD v = xf.ApplyVector(cxSrc, cySrc);
+  SourceRect s{p.x, p.y, v.x, v.y};
+  // Recorders store just the source area at times; then the whole bitmap is the source.
+  if (s.x < 0 || s.y < 0 || s.x + std::max(s.cx, 0.0) > image.width + 0.5 || s.y + std::max(s.cy, 0.0) > image.height + 0.5) {
+    s = SourceRect{0, 0, double(image.width), double(image.height)};
+  }
+  return s;
+}
+
+// Applies a 1-bit mask bitmap: pixels under 0 bits become transparent.
+void ApplyMask(const Record& r, Image& image, const SourceRect& s, size_t maskAt) {
+  int32_t xMask = I32At(r, maskAt), yMask = I32At(r, maskAt + 4);
+  DibLocation where{U32At(r, maskAt + 12), U32At(r, maskAt + 16), U32At(r, maskAt + 20), U32At(r, maskAt + 24)};
+  if (where.cbBmi == 0) return;
+  auto mask = DecodeDib(r.Reader(), where);
+  if (!mask) return;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) {
+      int mx = static_cast<int>(x - s.x) + xMask, my = static_cast<int>(y - s.y) + yMask;
+      bool on = mx >= 0 && my >= 0 && mx < mask->width && my < mask->height && (mask->At(mx, my) & 0xFFFFFF) != 0;
+      if (!on) image.pixels[static_cast<size_t>(y) * image.width + x] = 0;
+    }
+}
+
+bool BitBltFamily(Context& c, const Record& r, bool stretch) {
+  if (!Fits(r, stretch ? 108 : 100)) return false;
+  double x = I32At(r, 24), y = I32At(r, 28), cx = I32At(r, 32), cy = I32At(r, 36);
+  uint32_t rop = U32At(r, 40);
+  DibLocation where{U32At(r, 84), U32At(r, 88), U32At(r, 92), U32At(r, 96)};
+  PointD d0, d1, d2;
+  DestCorners(c, x, y, cx, cy, d0, d1, d2);
+  std::optional<Image> image;
+  if (where.cbBmi != 0) image = DecodeDibWithUsage(r.Reader(), where, U32At(r, 80));
+  if (!image) {
+    Blit(c, nullptr, {}, d0, d1, d2, rop);
+    return true;
+  }
+  double cxSrc = stretch ? I32At(r, 100) : cx, cySrc = stretch ? I32At(r, 104) : cy;
+  SourceRect s = BlitSource(r, *image, I32At(r, 44), I32At(r, 48), cxSrc, cySrc, 52);
+  Blit(c, &*image, s, d0, d1, d2, rop);
+  return true;
+}
+
+bool BitBlt(Context& c, const Record& r) { return BitBltFamily(c, r, false); }
+bool StretchBlt(Context& c, const Record& r) { return BitBltFamily(c, r, true); }
+
+bool StretchDIBits(Context& c, const Record& r) {
+  if (!Fits(r, 80)) return false;
+  double x = I32At(r, 24), y = I32At(r, 28);
+  double xSrc = I32At(r, 32), ySrc = I32At(r, 36), cxSrc = I32At(r, 40), cySrc = I32At(r, 44);
+  DibLocation where{U32At(r, 48), U32At(r, 52), U32At(r, 56), U32At(r, 60)};
+  uint32_t usage = U32At(r, 64), rop = U32At(r, 68);
+  double cx = I32At(r, 72), cy = I32At(r, 76);
+  PointD d0, d1, d2;
+  DestCorners(c, x, y, cx, cy, d0, d1, d2);
+  std::optional<Image> image;
+  if (where.cbBmi != 0) image = DecodeDibWithUsage(r.Reader(), where, usage);
+  if (!image) {
+    if (!Rop3UsesSource(Rop3Table(rop))) Blit(c, nullptr, {}, d0, d1, d2, rop);
+    return true;
+  }
+  // The source's y counts from the bottom row of a bottom-up bitmap.
+  double top = image->bottomUp ? image->height - ySrc - cySrc : ySrc;
+  Blit(c, &*image, SourceRect{xSrc, top, cxSrc, cySrc}, d0, d1, d2, rop);
+  return true;
+}
+
+bool SetDIBitsToDevice(Context& c, const Record& r) {
+  if (!Fits(r, 76)) return false;
+  double x = I32At(r, 24), y = I32At(r, 28);
+  double xSrc = I32At(r, 32), ySrc = I32At(r, 36), cxSrc = I32At(r, 40), cySrc = I32At(r, 44);
+  DibLocation where{U32At(r, 48), U32At(r, 52), U32At(r, 56), U32At(r, 60)};
+  auto image = DecodeDibWithUsage(r.Reader(), where, U32At(r, 64));
+  if (!image) return true;
+  PointD d0, d1, d2;
+  DestCorners(c, x, y, cxSrc, cySrc, d0, d1, d2);
+  double top = image->bottomUp ? image->height - ySrc - cySrc : ySrc;
+  if (top < 0 || top + cySrc > image->height) top = 0;
+  Blit(c, &*image, SourceRect{xSrc, top, cxSrc, cySrc}, d0, d1, d2, kSrcCopy);
+  return true;
+}
+
+bool MaskBlt(Context& c, const Record& r) {
+  if (!Fits(r, 128)) return false;
+  double x = I32At(r, 24), y = I32At(r, 28), cx = I32At(r, 32), cy = I32At(r, 36);
+  uint32_t rop = U32At(r, 40);
+  DibLocation where{U32At(r, 84), U32At(r, 88), U32At(r, 92), U32At(r, 96)};
+  PointD d0, d1, d2;
+  DestCorners(c, x, y, cx, cy, d0, d1, d2);
+  std::optional<Image> image;
+  if (where.cbBmi != 0) image = DecodeDibWithUsage(r.Reader(), where, U32At(r, 80));
+  uint32_t foreground = rop & 0x00FFFFFF;
+  if (!image) {
+    Blit(c, nullptr, {}, d0, d1, d2, foreground);
+    return true;
+  }
+  SourceRect s = BlitSource(r, *image, I32At(r, 44), I32At(r, 48), cx, cy, 52);
+  ApplyMask(r, *image, s, 100);
+  Blit(c, &*image, s, d0, d1, d2, foreground);
+  return true;
+}
+
+bool PlgBlt(Context& c, const Record& r) {
+  if (!Fits(r, 140)) return false;
+  PointD d0 = c.ToDevice(I32At(r, 24), I32At(r, 28));
+  PointD d1 = c.ToDevice(I32At(r, 32), I32At(r, 36));
+  PointD d2 = c.ToDevice(I32At(r, 40), I32At(r, 44));
+  DibLocation where{U32At(r, 96), U32At(r, 100), U32At(r, 104), U32At(r, 108)};
+  auto image = DecodeDibWithUsage(r.Reader(), where, U32At(r, 92));
+  if (!image) return true;
+  SourceRect s = BlitSource(r, *image, I32At(r, 48), I32At(r, 52), I32At(r, 56), I32At(r, 60), 64);
+  ApplyMask(r, *image, s, 112);
+  Blit(c, &*image, s, d0, d1, d2, kSrcCopy);
+  return true;
+}
+
+bool TransparentBlt(Context& c, const Record& r) {
+  if (!Fits(r, 108)) return false;
+  double x = I32At(r, 24), y = I32At(r, 28), cx = I32At(r, 32), cy = I32At(r, 36);
+  Rgb key = RgbOfColorRef(U32At(r, 40));
+  DibLocation where{U32At(r, 84), U32At(r, 88), U32At(r, 92), U32At(r, 96)};
+  auto image = DecodeDibWithUsage(r.Reader(), where, U32At(r, 80));
+  if (!image) return true;
+  PointD d0, d1, d2;
+  DestCorners(c, x, y, cx, cy, d0, d1, d2);
+  SourceRect s = BlitSource(r, *image, I32At(r, 44), I32At(r, 48), I32At(r, 100), I32At(r, 104), 52);
+  Blit(c, &*image, s, d0, d1, d2, kSrcCopy, key);
+  return true;
+}
+
+bool AlphaBlend(Context& c, const Record& r) {
+  if (!Fits(r, 108)) return false;
+  double x = I32At(r, 24), y = I32At(r, 28), cx = I32At(r, 32), cy = I32At(r, 36);
+  uint32_t blend = U32At(r, 40);
+  double constant = ((blend >> 16) & 0xFF) / 255.0;
+  bool sourceAlpha = ((blend >> 24) & 0xFF) == 1;  // AC_SRC_ALPHA
+  DibLocation where{U32At(r, 84), U32At(r, 88), U32At(r, 92), U32At(r, 96)};
+  auto image = DecodeDibWithUsage(r.Reader(), where, U32At(r, 80), sourceAlpha);
+  if (!image) return true;
+  PointD d0, d1, d2;
+  DestCorners(c, x, y, cx, cy, d0, d1, d2);
+  SourceRect s = BlitSource(r, *image, I32At(r, 44), I32At(r, 48), I32At(r, 100), I32At(r, 104), 52);
+  Blit(c, &*image, s, d0, d1, d2, kSrcCopy, std::nullopt, true, constant);
+  return true;
+}
+
+bool GradientFill(Context& c, const Record& r) {
+  if (!Fits(r, 36)) return false;
+  uint32_t vertices = U32At(r, 24), count = U32At(r, 28), mode = U32At(r, 32);
+  ByteReader rd = r.Reader();
+  if (!rd.Array(36, vertices, 16)) return false;
+  size_t meshAt = 36 + size_t{vertices} * 16;
+  size_t each = mode == 2 ? 12 : 8;
+  if (!rd.Array(meshAt, count, each)) return false;
+  struct Vertex {
+    PointD p;
+    double r, g, b;
+  };
+  std::vector<Vertex> v;
+  for (uint32_t i = 0; i < vertices; ++i) {
+    size_t at = 36 + size_t{i} * 16;
+    v.push_back({c.ToDevice(I32At(r, at), I32At(r, at + 4)), rd.U16(at + 8).value_or(0) / 65280.0,
+                 rd.U16(at + 10).value_or(0) / 65280.0, rd.U16(at + 12).value_or(0) / 65280.0});
+  }
+  cairo_t* cr = c.device.Context();
+  for (uint32_t i = 0; i < count; ++i) {
+    size_t at = meshAt + i * each;
+    uint32_t a = U32At(r, at), b = U32At(r, at + 4);
+    if (a >= vertices || b >= vertices) continue;
+    CairoPatternPtr pattern;
+    cairo_save(cr);
+    cairo_new_path(cr);
+    if (mode == 2) {
+      uint32_t d = U32At(r, at + 8);
+      if (d >= vertices) {
+        cairo_restore(cr);
+        continue;
+      }
+      pattern.reset(cairo_pattern_create_mesh());
+      cairo_mesh_pattern_begin_patch(pattern.get());
+      for (uint32_t k : {a, b, d}) {
+        PointD p{ClampCoordinate(v[k].p.x), ClampCoordinate(v[k].p.y)};
+        if (k == a) cairo_mesh_pattern_move_to(pattern.get(), p.x, p.y);
+        else cairo_mesh_pattern_line_to(pattern.get(), p.x, p.y);
+      }
+      int corner = 0;
+      for (uint32_t k : {a, b, d})
+        cairo_mesh_pattern_set_corner_color_rgb(pattern.get(), corner++, std::min(v[k].r, 1.0), std::min(v[k].g, 1.0),
+                                                std::min(v[k].b, 1.0));
+      cairo_mesh_pattern_end_patch(pattern.get());
+      cairo_move_to(cr, ClampCoordinate(v[a].p.x), ClampCoordinate(v[a].p.y));
+      cairo_line_to(cr, ClampCoordinate(v[b].p.x), ClampCoordinate(v[b].p.y));
+      cairo_line_to(cr, ClampCoordinate(v[d].p.x), ClampCoordinate(v[d].p.y));
+      cairo_close_path(cr);
+    } else {
+      double x0 = ClampCoordinate(std::min(v[a].p.x, v[b].p.x)), x1 = ClampCoordinate(std::max(v[a].p.x, v[b].p.x));
+      double y0 = ClampCoordinate(std::min(v[a].p.y, v[b].p.y)), y1 = ClampCoordinate(std::max(v[a].p.y, v[b].p.y));
+      bool vertical = mode == 1;
+      const Vertex& first = vertical ? (v[a].p.y <= v[b].p.y ? v[a] : v[b]) : (v[a].p.x <= v[b].p.x ? v[a] : v[b]);
+      const Vertex& second = &first == &v[a] ? v[b] : v[a];
+      pattern.reset(vertical ? cairo_pattern_create_linear(0, y0, 0, y1) : cairo_pattern_create_linear(x0, 0, x1, 0));
+      cairo_pattern_add_color_stop_rgb(pattern.get(), 0, std::min(first.r, 1.0), std::min(first.g, 1.0), std::min(first.b, 1.0));
+      cairo_pattern_add_color_stop_rgb(pattern.get(), 1, std::min(second.r, 1.0), std::min(second.g, 1.0), std::min(second.b, 1.0));
+      cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
+    }
+    cairo_set_source(cr, pattern.get());
+    cairo_fill(cr);
+    cairo_restore(cr);
+  }
+  return true;
+}
+
+}  // namespace
+
+void RegisterBitmapHandlers(HandlerTable& t) {
+  t.Set(EMR_BITBLT, BitBlt);
+  t.Set(EMR_STRETCHBLT, StretchBlt);
+  t.Set(EMR_STRETCHDIBITS, StretchDIBits);
+  t.Set(EMR_SETDIBITSTODEVICE, SetDIBitsToDevice);
+  t.Set(EMR_MASKBLT, MaskBlt);
+  t.Set(EMR_PLGBLT, PlgBlt);
+  t.Set(EMR_TRANSPARENTBLT, TransparentBlt);
+  t.Set(EMR_ALPHABLEND, AlphaBlend);
+  t.Set(EMR_GRADIENTFILL, GradientFill);
+}
+
+}  // namespace velto::emf::playback

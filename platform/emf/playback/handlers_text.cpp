@@ -1,0 +1,297 @@
+// Text records: EXTTEXTOUTW/A, POLYTEXTOUTW/A and SMALLTEXTOUT, placed as GDI places them.
+#include <cmath>
+#include <numbers>
+
+#include "platform/emf/metafile_recorder.h"
+#include "platform/emf/playback/ansi_text.h"
+#include "platform/emf/playback/handlers.h"
+
+namespace velto::emf::playback {
+namespace {
+
+enum : uint32_t {
+  kEtoOpaque = 0x2, kEtoClipped = 0x4, kEtoGlyphIndex = 0x10, kEtoPdy = 0x2000, kEtoNoRect = 0x100,
+  kEtoSmallChars = 0x200,
+};
+
+struct TextRun {
+  PointD reference;
+  uint32_t options = 0;
+  bool hasRect = false;
+  double rect[4] = {0, 0, 0, 0};
+  std::u16string chars;
+  std::vector<uint16_t> glyphIndices;  // with ETO_GLYPH_INDEX
+  std::vector<double> dx;              // logical units; pairs (dx, dy) with ETO_PDY
+};
+
+std::shared_ptr<const text::RealisedFont> Realise(const Font& font, double height, double width) {
+  if (!font.hasRealised || font.realisedHeight != height || font.realisedWidth != width) {
+    font.realised = text::RealiseFont(font.logFont, height, width);
+    font.realisedHeight = height;
+    font.realisedWidth = width;
+    font.hasRealised = true;
+  }
+  return font.realised;
+}
+
+void FillQuad(Context& c, PointD a, PointD b, PointD d, PointD e, Rgb colour) {
+  c.device.FillPolygons({{a, b, d, e}}, true, SolidSource(colour), 13);
+}
+
+void DrawRun(Context& c, const TextRun& run) {
+  const Font& font = *c.dc.font;
+  const text::LogFont& lf = font.logFont;
+  Xform t = c.LogicalToDevice();
+  PointD ux = t.ApplyVector(1, 0), uy = t.ApplyVector(0, 1);
+  double sx = std::hypot(ux.x, ux.y), sy = std::hypot(uy.x, uy.y);
+  if (!(sx > 0) || !(sy > 0) || !std::isfinite(sx) || !std::isfinite(sy)) return;
+  double pixelHeight = std::clamp(lf.height * sy, -16384.0, 16384.0);
+  double pixelWidth = std::clamp(std::abs(lf.width) * sx, 0.0, 16384.0);
+  auto realised = Realise(font, pixelHeight, pixelWidth);
+  if (!realised) return;
+  const text::FontMetrics& m = realised->Metrics();
+
+  // Baseline direction: the transform's x axis turned by the escapement.
+  double angle = std::atan2(-ux.y, ux.x) + lf.escapement * std::numbers::pi / 1800.0;
+  PointD along{std::cos(angle), -std::sin(angle)};
+  PointD down{std::sin(angle), std::cos(angle)};
+  bool upright = std::fabs(angle) < 1e-9;
+  // A transform that flips x runs the text leftwards; the glyphs stay upright.
+  double xSign = t.m11 < 0 && !t.HasRotation() ? -1 : 1;
+
+  std::vector<text::Glyph> glyphs = (run.options & kEtoGlyphIndex) ? realised->MapGlyphIndices(run.glyphIndices)
+                                                                     : realised->MapText(run.chars);
+  size_t count = (run.options & kEtoGlyphIndex) ? run.glyphIndices.size() : run.chars.size();
+  bool pdy = (run.options & kEtoPdy) != 0;
+  bool hasDx = run.dx.size() >= (pdy ? 2 * count : count) && count > 0;
+
+  // Offsets of every glyph from the start point (device pixels) and the run's total advance.
+  std::vector<PointD> offsets;
+  offsets.reserve(glyphs.size());
+  PointD pen{0, 0};
+  int spaces = 0;
+  for (char16_t ch : run.chars) spaces += ch == u' ';
+  double justify = (c.dc.justifyCount > 0 && spaces > 0) ? c.dc.justifyExtra * sx / spaces : 0;
+  for (size_t i = 0; i < glyphs.size(); ++i) {
+    offsets.push_back(pen);
+    if (hasDx && i < count) {
+      double adx = run.dx[pdy ? 2 * i : i];
+      double ady = pdy ? run.dx[2 * i + 1] : 0;
+      if (upright) {
+        PointD v = t.ApplyVector(adx, -ady);
+        pen.x += v.x;
+        pen.y += v.y;
+      } else {
+        pen.x += along.x * adx * sx - down.x * ady * sy;
+        pen.y += along.y * adx * sx - down.y * ady * sy;
+      }
+    } else {
+      double adv = glyphs[i].advance + c.dc.charExtra * sx;
+      if (i < run.chars.size() && run.chars[i] == u' ') adv += justify;
+      pen.x += along.x * adv * xSign;
+      pen.y += along.y * adv * xSign;
+    }
+  }
+  double width = pen.x * along.x + pen.y * along.y;
+
+  PointD refLogical = (c.dc.textAlign & kTaUpdateCp) ? c.dc.currentPos : run.reference;
+  PointD ref = t.Apply(refLogical.x, refLogical.y);
+  ref = {std::floor(ClampCoordinate(ref.x) + 0.5), std::floor(ClampCoordinate(ref.y) + 0.5)};
+  double shift = 0;
+  switch (c.dc.textAlign & kTaHorizontalMask) {
+    case kTaRight: shift = -width; break;
+    case kTaCenter: shift = -width / 2; break;
+    default: break;
+  }
+  double drop = 0;
+  switch (c.dc.textAlign & kTaVerticalMask) {
+    case kTaBaseline: drop = 0; break;
+    case kTaBottom: drop = -m.descent; break;
+    default: drop = m.ascent; break;  // TA_TOP
+  }
+  PointD start{ref.x + along.x * shift + down.x * drop, ref.y + along.y * shift + down.y * drop};
+
+  if (c.dc.textAlign & kTaUpdateCp) {
+    // Left-aligned text moves the current position to its end, right-aligned text to its start.
+    double move = width + 2 * shift;
+    Xform inverse;
+    if (Invert(t, inverse)) c.dc.currentPos = inverse.Apply(ref.x + along.x * move, ref.y + along.y * move);
+  }
+
+  // Background: the opaque rectangle, or the text's cell in opaque background mode.
+  if (run.hasRect && (run.options & kEtoOpaque) && !c.dc.inPath) {
+    PointD a = c.ToDevice(run.rect[0], run.rect[1]), b = c.ToDevice(run.rect[2], run.rect[3]);
+    FillQuad(c, {a.x, a.y}, {b.x, a.y}, {b.x, b.y}, {a.x, b.y}, c.dc.bkColour);
+  }
+  double x0 = std::min(0.0, width), x1 = std::max(0.0, width);
+  auto at = [&](double a, double d) {
+    return PointD{start.x + along.x * a + down.x * d, start.y + along.y * a + down.y * d};
+  };
+  if (c.dc.bkMode == kOpaque && !(run.options & kEtoOpaque) && !c.dc.inPath && count > 0) {
+    FillQuad(c, at(x0, -m.ascent), at(x1, -m.ascent), at(x1, m.descent), at(x0, m.descent), c.dc.bkColour);
+  }
+
+  std::vector<text::GlyphOrigin> origins;
+  origins.reserve(glyphs.size());
+  for (const auto& o : offsets) origins.push_back({start.x + o.x, start.y + o.y});
+
+  if (c.dc.inPath) {
+    CairoSurfacePtr scratch(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1));
+    CairoPtr cr(cairo_create(scratch.get()));
+    realised->AppendOutlines(cr.get(), glyphs, origins, angle);
+    cairo_path_t* flat = cairo_copy_path_flat(cr.get());
+    if (flat && flat->status == CAIRO_STATUS_SUCCESS) {
+      for (int i = 0; i < flat->num_data; i += flat->data[i].header.length) {
+        const cairo_path_data_t& d = flat->data[i];
+        if (d.header.type == CAIRO_PATH_MOVE_TO) {
+          c.dc.path.MoveTo({flat->data[i + 1].point.x, flat->data[i + 1].point.y});
+        } else if (d.header.type == CAIRO_PATH_LINE_TO) {
+          PointD p{flat->data[i + 1].point.x, flat->data[i + 1].point.y};
+          c.dc.path.LineTo(p, p);
+        } else if (d.header.type == CAIRO_PATH_CLOSE_PATH) {
+          c.dc.path.Close();
+        }
+      }
+    }
+    cairo_path_destroy(flat);
+    return;
+  }
+
+  std::optional<Region> saved;
+  if (run.hasRect && (run.options & kEtoClipped)) {
+    PointD a = c.ToDevice(run.rect[0], run.rect[1]), b = c.ToDevice(run.rect[2], run.rect[3]);
+    Region box = Region::FromRect(static_cast<int>(a.x), static_cast<int>(a.y), static_cast<int>(b.x),
+                                  static_cast<int>(b.y));
+    auto effective = c.EffectiveClip();
+    c.device.SetClip(effective ? Region::Combine(*effective, box, RegionOp::And) : box);
+  }
+  cairo_t* cr = c.device.Context();
+  cairo_save(cr);
+  cairo_set_source_rgb(cr, RedOf(c.dc.textColour) / 255.0, GreenOf(c.dc.textColour) / 255.0,
+                       BlueOf(c.dc.textColour) / 255.0);
+  realised->Draw(cr, glyphs, origins, angle);
+  cairo_restore(cr);
+  // Underline and strike-out run the width of the text.
+  auto line = [&](double offsetDown, double thickness) {
+    double th = std::max(1.0, std::round(thickness));
+    double top = std::round(offsetDown - th / 2);
+    FillQuad(c, at(x0, top), at(x1, top), at(x1, top + th), at(x0, top + th), c.dc.textColour);
+  };
+  if (lf.underline) line(m.underlinePosition, m.underlineThickness);
+  if (lf.strikeOut) line(-m.strikeoutPosition, m.strikeoutThickness);
+  if (run.hasRect && (run.options & kEtoClipped)) c.ClipChanged();
+}
+
+// Reads an EMRTEXT at `offset`; `wide` strings are UTF-16, else 8-bit in the font's code page.
+std::optional<TextRun> ReadText(const Context& c, const Record& r, size_t offset, bool wide) {
+  if (!Fits(r, offset + 40)) return std::nullopt;
+  TextRun run;
+  run.reference = {double(I32At(r, offset)), double(I32At(r, offset + 4))};
+  uint32_t chars = U32At(r, offset + 8);
+  uint32_t offString = U32At(r, offset + 12);
+  run.options = U32At(r, offset + 16);
+  for (int i = 0; i < 4; ++i) run.rect[i] = I32At(r, offset + 20 + 4 * i);
+  run.hasRect = !(run.options & kEtoNoRect) && (run.rect[0] != run.rect[2] || run.rect[1] != run.rect[3]);
+  uint32_t offDx = U32At(r, offset + 36);
+  ByteReader rd = r.Reader();
+  auto str = rd.Array(offString, chars, wide ? 2 : 1);
+  if (!str) return std::nullopt;
+  std::vector<int> unitBytes;
+  if (wide) {
+    for (uint32_t i = 0; i < chars; ++i) {
+      uint16_t u = *rd.U16(offString + 2 * i);
+      if (run.options & kEtoGlyphIndex) run.glyphIndices.push_back(u);
+      else run.chars.push_back(static_cast<char16_t>(u));
+    }
+  } else if (run.options & kEtoGlyphIndex) {
+    for (uint8_t b : *str) run.glyphIndices.push_back(b);
+  } else {
+    run.chars = DecodeAnsi(*str, c.dc.font->logFont.charSet, &unitBytes);
+  }
+  bool pdy = run.options & kEtoPdy;
+  size_t dxCount = size_t{chars} * (pdy ? 2 : 1);
+  if (offDx != 0 && rd.Array(offDx, dxCount, 4)) {
+    std::vector<double> dx;
+    for (size_t i = 0; i < dxCount; ++i) dx.push_back(*rd.I32(offDx + 4 * i));
+    if (!unitBytes.empty()) {
+      // One advance per byte: sum them per decoded character.
+      std::vector<double> perChar;
+      size_t byte = 0;
+      for (int n : unitBytes) {
+        double sum = 0, sumY = 0;
+        for (int k = 0; k < n && byte < chars; ++k, ++byte) {
+          sum += dx[pdy ? 2 * byte : byte];
+          if (pdy) sumY += dx[2 * byte + 1];
+        }
+        perChar.push_back(sum);
+        if (pdy) perChar.push_back(sumY);
+      }
+      dx = std::move(perChar);
+    }
+    run.dx = std::move(dx);
+  }
+  return run;
+}
+
+bool ExtTextOut(Context& c, const Record& r, bool wide) {
+  if (!Fits(r, 76)) return false;
+  auto run = ReadText(c, r, 36, wide);
+  if (!run) return true;  // a string outside the record draws nothing
+  DrawRun(c, *run);
+  return true;
+}
+
+bool ExtTextOutW(Context& c, const Record& r) { return ExtTextOut(c, r, true); }
+bool ExtTextOutA(Context& c, const Record& r) { return ExtTextOut(c, r, false); }
+
+bool PolyTextOut(Context& c, const Record& r, bool wide) {
+  if (!Fits(r, 40)) return false;
+  uint32_t strings = U32At(r, 36);
+  if (!r.Reader().Array(40, strings, 40)) return false;
+  for (uint32_t i = 0; i < strings; ++i) {
+    auto run = ReadText(c, r, 40 + size_t{i} * 40, wide);
+    if (run) DrawRun(c, *run);
+  }
+  return true;
+}
+
+bool PolyTextOutW(Context& c, const Record& r) { return PolyTextOut(c, r, true); }
+bool PolyTextOutA(Context& c, const Record& r) { return PolyTextOut(c, r, false); }
+
+bool SmallTextOut(Context& c, const Record& r) {
+  if (!Fits(r, 36)) return false;
+  TextRun run;
+  run.reference = {double(I32At(r, 8)), double(I32At(r, 12))};
+  uint32_t chars = U32At(r, 16);
+  run.options = U32At(r, 20);
+  size_t at = 36;
+  if (!(run.options & kEtoNoRect)) {
+    if (!Fits(r, 52)) return false;
+    for (int i = 0; i < 4; ++i) run.rect[i] = I32At(r, 36 + 4 * i);
+    run.hasRect = true;
+    at = 52;
+  }
+  ByteReader rd = r.Reader();
+  bool small = run.options & kEtoSmallChars;
+  auto str = rd.Array(at, chars, small ? 1 : 2);
+  if (!str) return true;
+  for (uint32_t i = 0; i < chars; ++i) {
+    uint16_t u = small ? (*str)[i] : *rd.U16(at + 2 * i);
+    if (run.options & kEtoGlyphIndex) run.glyphIndices.push_back(u);
+    else run.chars.push_back(static_cast<char16_t>(u));
+  }
+  DrawRun(c, run);
+  return true;
+}
+
+}  // namespace
+
+void RegisterTextHandlers(HandlerTable& t) {
+  t.Set(EMR_EXTTEXTOUTW, ExtTextOutW);
+  t.Set(EMR_EXTTEXTOUTA, ExtTextOutA);
+  t.Set(EMR_POLYTEXTOUTW, PolyTextOutW);
+  t.Set(EMR_POLYTEXTOUTA, PolyTextOutA);
+  t.Set(EMR_SMALLTEXTOUT, SmallTextOut);
+}
+
+}  // namespace velto::emf::playback
