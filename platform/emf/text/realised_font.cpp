@@ -28,8 +28,9 @@ constexpr FT_Int32 kOutlineLoad = FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
 constexpr int kMaxBitmapEm = 400;
 // Slant of a synthetic italic: the usual 12 degrees (tan = 0.2126, in 16.16).
 constexpr FT_Fixed kObliqueShear = 0x0366A;
-// Cached glyph masks per font; beyond this the cache starts over.
+// Cached glyph masks per font; beyond either limit the cache starts over.
 constexpr size_t kMaxCachedMasks = 8192;
+constexpr size_t kMaxCachedMaskBytes = size_t{8} << 20;
 constexpr size_t kMaxCachedFonts = 512;
 
 struct SizeDeleter {
@@ -218,7 +219,10 @@ class GdiFont final : public RealisedFont {
     if (glyph.faceSlot < 0 || static_cast<size_t>(glyph.faceSlot) >= slots_.size()) return nullptr;
     const auto key = std::make_tuple(glyph.faceSlot, glyph.index, angleKey);
     if (auto it = masks_.find(key); it != masks_.end()) return &it->second;
-    if (masks_.size() >= kMaxCachedMasks) masks_.clear();
+    if (masks_.size() >= kMaxCachedMasks || maskBytes_ >= kMaxCachedMaskBytes) {
+      masks_.clear();
+      maskBytes_ = 0;
+    }
     GlyphMask mask;
     if (FT_GlyphSlot g = LoadGlyph(glyph.faceSlot, glyph.index, kHintedLoad)) {
       if (g->format == FT_GLYPH_FORMAT_OUTLINE && angleKey != 0) {
@@ -229,6 +233,10 @@ class GdiFont final : public RealisedFont {
         FT_Outline_Transform(&g->outline, &rotate);
       }
       if (FT_Render_Glyph(g, FT_RENDER_MODE_MONO) == 0) mask = MaskFromBitmap(g->bitmap, g->bitmap_left, g->bitmap_top);
+    }
+    if (mask.mask) {
+      maskBytes_ += static_cast<size_t>(cairo_image_surface_get_stride(mask.mask.get())) *
+                    static_cast<size_t>(cairo_image_surface_get_height(mask.mask.get()));
     }
     return &masks_.emplace(key, std::move(mask)).first->second;
   }
@@ -338,6 +346,7 @@ class GdiFont final : public RealisedFont {
   mutable std::unordered_map<uint64_t, double> advances_;
   mutable std::unordered_map<uint32_t, Glyph> charGlyphs_;
   mutable std::map<std::tuple<int, uint32_t, int64_t>, GlyphMask> masks_;
+  mutable size_t maskBytes_ = 0;
 };
 
 // Without any usable font: no glyphs, GDI-like metrics of the size asked for.
