@@ -1,0 +1,9 @@
+#pragma once
+// Making a printer the user's default printer, by the means each platform line offers.
+
+namespace velto {
+
+// False for a null name or when the platform refuses; see the implementation for the three lines.
+bool SetDefaultPrinter(const char* printerName);
+
+}  // namespace velto
