@@ -33,18 +33,42 @@ inline uint8_t GrayOf(unsigned blue, unsigned green, unsigned red) {
   return static_cast<uint8_t>(static_cast<int>(sum));
 }
 
+// Neighbouring pixels are mostly the same colour (paper, text, fills): the sum of the last colour is kept
+// and reused, so each distinct run costs one weighted sum and the result stays bit for bit the same.
 void GrayFrom24(const uint8_t* src, uint8_t* gray, int width) {
-  for (int x = 0; x < width; ++x, src += 3) gray[x] = GrayOf(src[0], src[1], src[2]);
+  uint32_t lastColour = 0xFFFFFFFF;  // no 24-bit colour has this key
+  uint8_t lastGray = 0;
+  for (int x = 0; x < width; ++x, src += 3) {
+    // Four pixels that repeat the one before them, compared at once.
+    while (x > 0 && x + 4 <= width && std::memcmp(src, src - 3, 12) == 0) {
+      std::memset(gray + x, lastGray, 4);
+      x += 4;
+      src += 12;
+    }
+    if (x == width) break;
+    const uint32_t colour = uint32_t{src[0]} | (uint32_t{src[1]} << 8) | (uint32_t{src[2]} << 16);
+    if (colour != lastColour) {
+      lastColour = colour;
+      lastGray = GrayOf(src[0], src[1], src[2]);
+    }
+    gray[x] = lastGray;
+  }
 }
 
 // 5-5-5 words: each component becomes a multiple of 8 (the low three bits stay 0).
 void GrayFrom16(const uint8_t* src, uint8_t* gray, int width) {
+  uint32_t lastWord = 0xFFFFFFFF;
+  uint8_t lastGray = 0;
   for (int x = 0; x < width; ++x, src += 2) {
-    unsigned w = static_cast<unsigned>(src[0]) | (static_cast<unsigned>(src[1]) << 8);
-    unsigned blue = (w * 8) & 0xFF;
-    unsigned green = (w >> 2) & 0xF8;
-    unsigned red = (w >> 7) & 0xF8;
-    gray[x] = GrayOf(blue, green, red);
+    const uint32_t w = static_cast<uint32_t>(src[0]) | (static_cast<uint32_t>(src[1]) << 8);
+    if (w != lastWord) {
+      lastWord = w;
+      const unsigned blue = (w * 8) & 0xFF;
+      const unsigned green = (w >> 2) & 0xF8;
+      const unsigned red = (w >> 7) & 0xF8;
+      lastGray = GrayOf(blue, green, red);
+    }
+    gray[x] = lastGray;
   }
 }
 
@@ -69,6 +93,15 @@ bool DitherGrayRows(std::span<uint8_t> plane, int width, int height) {
     }
     uint8_t* below = row + stride;
     for (int j = 0; j < width; ++j) {
+      // Pure black and pure white (most of a page) stay as they are and carry no error: skip them eight
+      // at a time.
+      while (j + 8 <= width) {
+        uint64_t eight;
+        std::memcpy(&eight, row + j, 8);
+        if (eight != ((eight & 0x8080808080808080u) >> 7) * 0xFF) break;
+        j += 8;
+      }
+      if (j == width) break;
       const int v = row[j];
       int e;
       if (v >= 128) {
@@ -78,7 +111,6 @@ bool DitherGrayRows(std::span<uint8_t> plane, int width, int height) {
         row[j] = 0;
         e = v;
       }
-      // Pure white and pure black (most of a page) carry no error.
       if (e == 0 || j == lastColumn) continue;
       // Each share on its own, truncated toward zero: together they may carry less than e.
       row[j + 1] = AddClamped(row[j + 1], (7 * e) / 16);

@@ -286,8 +286,48 @@ TEST(DitherGrayRows, MatchesThePlainDiffusionOnNoise) {
     ASSERT_TRUE(DitherGrayRows(plane, w, h));
     EXPECT_EQ(plane, expected) << w << "x" << h;
   }
+  // Mostly pure black and white with scattered grays: the long runs that carry no error meet the pixels
+  // that do.
+  const int w = 301, h = 40;
+  std::vector<uint8_t> plane(GrayStride(w) * h, 0);
+  for (int i = 0; i < h; ++i)
+    for (int j = 0; j < w; ++j) {
+      uint32_t pick = random() % 100;
+      plane[i * GrayStride(w) + j] = pick < 45 ? 0 : pick < 95 ? 255 : static_cast<uint8_t>(random());
+    }
+  std::vector<uint8_t> expected = PlainDiffusion(plane, w, h);
+  ASSERT_TRUE(DitherGrayRows(plane, w, h));
+  EXPECT_EQ(plane, expected);
   std::vector<uint8_t> tooShort(GrayStride(10) * 3 - 1);
   EXPECT_FALSE(DitherGrayRows(tooShort, 10, 3));
+}
+
+TEST(BilevelConversion, RunsOfColourConvertLikeSinglePixels) {
+  // Runs of one colour between single pixels, converted against the weighted sum and the plain
+  // diffusion pixel by pixel.
+  const int w = 203, h = 31;
+  std::mt19937 random(5);
+  std::vector<uint8_t> rows(DibStride(w, 24) * h, 0);
+  std::vector<uint8_t> plane(GrayStride(w) * h, 0);
+  for (int y = 0; y < h; ++y) {
+    int x = 0;
+    while (x < w) {
+      const uint8_t b = uint8_t(random()), g = uint8_t(random()), r = uint8_t(random());
+      const int run = 1 + int(random() % 12);
+      for (int k = 0; k < run && x < w; ++k, ++x) {
+        uint8_t* p = &rows[y * DibStride(w, 24) + x * 3];
+        p[0] = b, p[1] = g, p[2] = r;
+        plane[y * GrayStride(w) + x] = uint8_t(int(0.587 * g + 0.299 * r + 0.114 * b));
+      }
+    }
+  }
+  std::vector<uint8_t> diffused = PlainDiffusion(plane, w, h);
+  Bilevel out = Convert(rows, w, h, 24);
+  ASSERT_TRUE(out.ok);
+  int wrong = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) wrong += out.Bit(x, y) != (diffused[y * GrayStride(w) + x] == 255);
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(PixelRows, FlipRowsReversesInPlace) {
