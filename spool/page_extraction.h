@@ -9,8 +9,10 @@ namespace velto {
 // exclusively (owner-only) and kept, so no other process can take the name; ExtractPage writes into it.
 // False when no name could be had (the name is then empty).
 bool MakeTempPageName(std::string& name);
-// Copies page k (1 ≤ k ≤ pageCount) of the spool file into the file `tempName`; on success the job's
-// pageFile names it.
+// Copies page k (1 ≤ k ≤ pageCount) of the spool file into the file `tempName`, in whole 2048-byte
+// blocks up to the next page (the last page: to the end of the file); on success the job's pageFile
+// names it. On failure pageFile is unchanged and the reserved file `tempName` is removed, so a skipped
+// page leaves nothing behind. A name of 256 characters or more is refused and left alone.
 bool ExtractPage(const std::string& spoolPath, const std::string& tempName, int k, SpoolJob& job);
 
 }  // namespace velto
