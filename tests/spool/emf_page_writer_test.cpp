@@ -8,7 +8,7 @@
 #include "spool/emf_page_rerecording.h"
 #include "spool/page_extraction.h"
 #include "spool/spool_reader.h"
-#include "tests/spool/spool_test_helpers.h"
+#include "tests/spool/spool_fixtures.h"
 
 namespace velto {
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "spool/spool_reader.h"
-#include "tests/spool/spool_test_helpers.h"
+#include "tests/spool/spool_fixtures.h"
 
 namespace velto {
 namespace {

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "spool/spool_scanner.h"
-#include "tests/spool/spool_test_helpers.h"
+#include "tests/spool/spool_fixtures.h"
 
 namespace velto {
 namespace {

@@ -7,7 +7,7 @@
 #include "spool/spool_reader.h"
 #include "spool/stdio_file.h"
 #include "spool/text_record.h"
-#include "tests/spool/spool_test_helpers.h"
+#include "tests/spool/spool_fixtures.h"
 
 namespace velto {
 namespace {
