@@ -51,6 +51,25 @@ TEST(GdiMetrics, NegativeHeightIsTheEmPositiveHeightIsTheCell) {
   EXPECT_EQ(cellMetrics.internalLeading, 2);
 }
 
+TEST(GdiMetrics, AscentAndDescentAreRoundedFromTheEmEachOnItsOwn) {
+  FaceTables calibri = ArialTables();  // Calibri's (and Carlito's) vertical metrics
+  calibri.winAscent = 1950;
+  calibri.winDescent = 550;
+  const GdiSize cell = ResolveGdiSize(calibri, 20, 0);
+  EXPECT_EQ(cell.emPixels, 16);  // 20 × 2048 / 2500 = 16.4
+  const FontMetrics m = ComputeGdiMetrics(calibri, cell);
+  EXPECT_EQ(m.ascent, 15);  // 15.2
+  EXPECT_EQ(m.descent, 4);  // 4.3: the cell comes out at 19, not the 20 asked for
+  // Internal leading is the face's leading scaled, not the cell less the em.
+  EXPECT_EQ(m.internalLeading, 4);  // (2500 − 2048) × 16 / 2048 = 3.5
+  FaceTables times = ArialTables();
+  times.winAscent = 1825;
+  times.winDescent = 443;
+  const FontMetrics t = ComputeGdiMetrics(times, ResolveGdiSize(times, 0, 0));
+  EXPECT_EQ(t.Height(), 15);
+  EXPECT_EQ(t.internalLeading, 2);  // (2268 − 2048) × 14 / 2048 = 1.5
+}
+
 TEST(GdiMetrics, HeightsAreCutToWholePixelsAndZeroMeansTheDefault) {
   const FaceTables t = ArialTables();
   EXPECT_EQ(ResolveGdiSize(t, -24.93, 0).emPixels, 24);
@@ -103,7 +122,11 @@ TEST(GdiMetrics, RealisedFontsReportTheSameRules) {
   const auto fallback = RealiseFont(Face(u"Arial"), 0, 0);
   EXPECT_EQ(fallback->Metrics().Height(), kDefaultCellHeight);
   const auto courier = RealiseFont(Face(u"Courier New"), -21, 0);
-  EXPECT_EQ(courier->Metrics().ascent, 17);  // Liberation Mono: 1705 × 21 / 2048 = 17.5, rounded down
+  EXPECT_EQ(courier->Metrics().ascent, 17);  // Liberation Mono: 1705 × 21 / 2048 = 17.48
+  // The underline comes from the post table as it stands (Liberation Sans: −67 units).
+  EXPECT_EQ(em->Metrics().underlinePosition, 1);
+  // Advances are the design widths rounded: m is 1706 units wide.
+  EXPECT_EQ(em->MapText(u"m")[0].advance, 17);
   const auto huge = RealiseFont(Face(u"Arial"), -1e6, 0);
   EXPECT_NEAR(huge->Metrics().ascent, 1854.0 * kMaxEmPixels / 2048, 1);
 }

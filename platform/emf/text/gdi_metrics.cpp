@@ -24,6 +24,12 @@ FaceTables ReadFaceTables(FT_Face face) {
   t.maxAdvanceWidth = face->max_advance_width;
   t.underlinePosition = face->underline_position;
   t.underlineThickness = face->underline_thickness;
+  // GDI takes the post table's values as they stand; FreeType's own underline position is moved
+  // down by half the thickness.
+  if (auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST))) {
+    t.underlinePosition = static_cast<int>(post->underlinePosition);
+    t.underlineThickness = static_cast<int>(post->underlineThickness);
+  }
   if (auto* hhea = static_cast<TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA))) {
     t.hheaAscender = hhea->Ascender;
     t.hheaDescender = hhea->Descender;
@@ -74,7 +80,6 @@ GdiSize ResolveGdiSize(const FaceTables& t, double pixelHeight, double pixelWidt
   } else {
     double cell = pixelHeight > 0 ? std::min(pixelHeight, maxCell) : kDefaultCellHeight;
     size.cellPixels = WholePixels(cell);
-    size.cellRequested = true;
     size.emPixels = RoundHalfUp(size.cellPixels * t.unitsPerEm / cellUnits);
   }
   size.emPixels = std::clamp(size.emPixels, 0, static_cast<int>(kMaxEmPixels));
@@ -92,16 +97,13 @@ FontMetrics ComputeGdiMetrics(const FaceTables& t, const GdiSize& size) {
   const double scale = static_cast<double>(size.emPixels) / t.unitsPerEm;
   const double xScale = scale * size.xScale;
   const int cellUnits = t.winAscent + t.winDescent;
-  int ascent = RoundHalfUp(t.winAscent * scale);
-  int descent = RoundHalfUp(t.winDescent * scale);
-  if (size.cellRequested && cellUnits > 0 && size.cellPixels > 0 && ascent + descent != size.cellPixels) {
-    // A cell height asked for is kept exactly; the ascent takes its share of it.
-    ascent = RoundHalfUp(static_cast<double>(size.cellPixels) * t.winAscent / cellUnits);
-    descent = size.cellPixels - ascent;
-  }
+  // Ascent and descent are rounded each on its own from the em, so a cell height asked for may come
+  // out a pixel off (Carlito asked for a 20-pixel cell gets 16 pixels per em, 15 + 4 = 19).
+  const int ascent = RoundHalfUp(t.winAscent * scale);
+  const int descent = RoundHalfUp(t.winDescent * scale);
   m.ascent = ascent;
   m.descent = descent;
-  m.internalLeading = std::max(0, ascent + descent - size.emPixels);
+  m.internalLeading = std::max(0, RoundHalfUp((cellUnits - t.unitsPerEm) * scale));
   // GDI's external leading: the line gap beyond what the Windows ascent and descent already hold.
   const int hheaHeight = t.hheaAscender - t.hheaDescender;
   m.externalLeading = std::max(0, RoundHalfUp((t.hheaLineGap - (cellUnits - hheaHeight)) * scale));

@@ -39,8 +39,7 @@ inline constexpr int kDefaultCellHeight = 16;
 
 struct GdiSize {
   int emPixels = 0;     // pixels per em (vertical); 0: too small to draw
-  int cellPixels = 0;   // ascent + descent
-  bool cellRequested = false;  // the cell height was asked for (lfHeight > 0 or 0), not the em
+  int cellPixels = 0;   // the cell height asked for, or the one the em gives
   double xScale = 1;    // horizontal stretch so that the average width matches a requested width
 };
 

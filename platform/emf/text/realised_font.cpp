@@ -186,7 +186,9 @@ class GdiFont final : public RealisedFont {
     if (slotIndex >= 0 && static_cast<size_t>(slotIndex) < slots_.size()) {
       if (size_.emPixels > 0) {
         if (FT_GlyphSlot g = LoadGlyph(slotIndex, index, kHintedLoad)) {
-          advance = std::floor((g->advance.x + 32) / 64.0);
+          // The design advance at this size, rounded: the metric copies match the Windows faces in
+          // their design widths, not in how their hinting bends them at a given size.
+          advance = std::floor(g->linearHoriAdvance / 65536.0 + 0.5);
           if (slots_[static_cast<size_t>(slotIndex)].syntheticBold) advance += BoldStrength() / 64;
         }
       }
