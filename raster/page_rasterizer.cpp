@@ -65,6 +65,13 @@ void WriteInfoHeader(uint8_t* out, int width, int height, int bitCount) {
   }
 }
 
+// A monochrome surface holds black and white once drawing has finished; anything else is mapped by
+// the surface's own rule (the call is made only for such stray pixels).
+inline emf::Rgb MonochromePixel(uint32_t pixel) {
+  const emf::Rgb c = pixel & 0xFFFFFF;
+  return (c == emf::kWhite || c == emf::kBlack) ? c : emf::MonochromeOf(c);
+}
+
 // Bottom-up rows at `bitCount` from the surface's top-down xRGB pixels; padding bytes are zeroed.
 void ConvertRows(const emf::Surface& surface, int bitCount, uint8_t* rows) {
   surface.Flush();
@@ -87,19 +94,17 @@ void ConvertRows(const emf::Surface& surface, int bitCount, uint8_t* rows) {
       }
     } else if (bitCount == 24) {
       for (int x = 0; x < width; ++x) {
-        uint8_t v = emf::MonochromeOf(src[x] & 0xFFFFFF) ? 0xFF : 0x00;
+        uint8_t v = MonochromePixel(src[x]) ? 0xFF : 0x00;
         dst[0] = dst[1] = dst[2] = v;
         dst += 3;
       }
     } else if (bitCount == 8) {
       for (int x = 0; x < width; ++x) {
-        emf::Rgb c = src[x] & 0xFFFFFF;
-        dst[x] = mapper.Index(mono ? emf::MonochromeOf(c) : c);
+        dst[x] = mapper.Index(mono ? MonochromePixel(src[x]) : src[x] & 0xFFFFFF);
       }
     } else if (bitCount == 4) {
       for (int x = 0; x < width; ++x) {
-        emf::Rgb c = src[x] & 0xFFFFFF;
-        uint8_t index = mapper.Index(mono ? emf::MonochromeOf(c) : c);
+        uint8_t index = mapper.Index(mono ? MonochromePixel(src[x]) : src[x] & 0xFFFFFF);
         if (x % 2 == 0)
           dst[x / 2] = static_cast<uint8_t>(index << 4);
         else
@@ -107,8 +112,7 @@ void ConvertRows(const emf::Surface& surface, int bitCount, uint8_t* rows) {
       }
     } else {  // 1 bit: white when nearer to white than to black
       for (int x = 0; x < width; ++x) {
-        emf::Rgb c = src[x] & 0xFFFFFF;
-        bool white = mono ? emf::MonochromeOf(c) != emf::kBlack : NearerToWhite(c);
+        bool white = mono ? MonochromePixel(src[x]) != emf::kBlack : NearerToWhite(src[x] & 0xFFFFFF);
         if (x % 8 == 0) dst[x / 8] = 0;
         if (white) dst[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
       }

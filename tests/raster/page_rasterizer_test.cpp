@@ -56,8 +56,13 @@ TEST(PageSize, OverflowAndZeroDivisorFail) {
   auto bigExtent = MetafileOfSize(RectL{INT32_MIN, 0, INT32_MAX, 100}, SizeL{1, 1}, SizeL{1, 1});
   ASSERT_TRUE(bigExtent);
   EXPECT_FALSE(MetafilePageSize(*bigExtent, w, h));
-  auto bigDivisor = MetafileOfSize(RectL{0, 0, 100, 100}, SizeL{1, 1}, SizeL{30000000, 10});
+  // Device millimetres × 100 beyond 32 bits: the header is patched, the recorder keeps sizes sane.
+  std::vector<uint8_t> bytes = PageOfSize(RectL{0, 0, 100, 100}, SizeL{1, 1}, SizeL{10, 10});
+  const uint32_t huge = 30000000;
+  for (int i = 0; i < 4; ++i) bytes[80 + i] = static_cast<uint8_t>(huge >> (8 * i));  // szlMillimeters.cx
+  auto bigDivisor = emf::Metafile::FromBytes(bytes);
   ASSERT_TRUE(bigDivisor);
+  ASSERT_EQ(bigDivisor->Header().millimeters.cx, 30000000);
   EXPECT_FALSE(MetafilePageSize(*bigDivisor, w, h));
   EXPECT_EQ(w, 7);
   EXPECT_EQ(h, 9);
