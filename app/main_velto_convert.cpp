@@ -1,2 +1,11 @@
 // velto-convert: the converter without the print-job side effects.
-int main() { return 2; }
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/velto_convert.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  return velto::RunVeltoConvert(arguments, std::cout, std::cerr);
+}
