@@ -98,3 +98,39 @@ TEST(StaticLink, APictureStaticKeepsItsDefaultDrawing) {
 
 }  // namespace
 }  // namespace velto
+
+// The Save dialog's strip: the properties button and the two links.
+#include "printer/printer_setup.h"
+#include "tests/printer/printer_test_environment.h"
+#include "ui/save_dialog_strip.h"
+
+namespace velto {
+namespace {
+
+TEST(SaveDialogStrip, OffersThePrinterSettingsAndTheMakersLinks) {
+  test::PrinterEnvironment env;
+  auto strip = MakeSaveDialogStrip();
+  ASSERT_EQ(strip.size(), 3u);
+  EXPECT_EQ(strip[0].controlId, 1005);
+  EXPECT_EQ(strip[0].text, "打印机属性");
+  EXPECT_EQ(strip[1].controlId, 1012);
+  EXPECT_EQ(strip[2].controlId, 1013);
+
+  strip[0].activate();  // no printer: nothing happens
+  EXPECT_TRUE(env.dialogs.messages.empty());
+  ASSERT_TRUE(InstallPrinter());
+  strip[0].activate();
+  ASSERT_EQ(env.dialogs.messages.size(), 1u);
+  EXPECT_EQ(env.dialogs.messages[0].caption, "Velto Print 高级选项");
+
+  platform::RecordingShell shell;
+  platform::ScopedShell scoped(shell);
+  strip[1].activate();
+  strip[2].activate();
+  ASSERT_EQ(shell.calls.size(), 2u);
+  EXPECT_EQ(shell.calls[0].file, "https://velto.example.org/");
+  EXPECT_EQ(shell.calls[1].file, "mailto:velto@example.org");
+}
+
+}  // namespace
+}  // namespace velto
