@@ -363,6 +363,19 @@ TEST_F(FaxTiffJobTest, DefaultsGiveDitheredGroup3WithFillOrder2) {
     EXPECT_EQ(d[292], "4");
   }
   EXPECT_TRUE(test::FilesIn(temp).empty());  // every page file deleted
+
+  // The A4 page is stretched over the whole fax page: its black box (200, 200)–(1200, 600) of 2480 × 3508
+  // lands at about (139, 125)–(836, 376), and the paper around it stays white.
+  std::vector<uint8_t> strip = DecodeStrip(path, 0);
+  ASSERT_EQ(strip.size(), kRowBytes * H);
+  auto black = [&](int x, int y) { return (strip[y * kRowBytes + x / 8] >> (7 - x % 8)) & 1; };
+  EXPECT_TRUE(black(487, 250));
+  EXPECT_TRUE(black(150, 140));
+  EXPECT_TRUE(black(825, 365));
+  EXPECT_FALSE(black(120, 250));
+  EXPECT_FALSE(black(487, 110));
+  EXPECT_FALSE(black(860, 250));
+  EXPECT_FALSE(black(487, 395));
 }
 
 TEST_F(FaxTiffJobTest, SettingsChooseTheFormat) {

@@ -238,6 +238,24 @@ TEST_F(PdfJobTest, PageSizeFollowsTheScreenWidth) {
     EXPECT_EQ(PageSizes(path), std::vector<std::string>(3, c.size)) << c.screen;
   }
   EXPECT_TRUE(test::FilesIn(temp).empty());  // every page file deleted
+
+  // The A4 page is stretched over the whole 1220 × 1726 image: its black box (200, 200)–(1200, 600) of
+  // 2480 × 3508 lands at about (98, 98)–(590, 295), the paper around it white, with no border.
+  const std::string path = dir.File("screen1280.pdf");
+  test::ToolResult render = RunTool("pdftoppm -r 72 -f 1 -l 1 -singlefile " + Quote(path) + " " + Quote(dir.File("p1")));
+  ASSERT_EQ(render.exitCode, 0) << render.output;
+  int w = 0, h = 0;
+  std::vector<uint32_t> pixels = ReadPpm(dir.File("p1.ppm"), w, h);
+  ASSERT_EQ(w, 1220);
+  ASSERT_EQ(h, 1726);
+  ASSERT_EQ(pixels.size(), size_t(w) * h);
+  auto at = [&](int x, int y) { return pixels[size_t(y) * w + x]; };
+  EXPECT_EQ(at(344, 196), 0x000000u);
+  EXPECT_EQ(at(105, 105), 0x000000u);
+  EXPECT_EQ(at(583, 288), 0x000000u);
+  for (auto [x, y] : {std::pair{0, 0}, std::pair{1219, 1725}, std::pair{85, 196}, std::pair{344, 85},
+                      std::pair{605, 196}, std::pair{344, 310}})
+    EXPECT_EQ(at(x, y), 0xFFFFFFu) << x << "," << y;
 }
 
 TEST_F(PdfJobTest, UnreadablePagesAreLeftOut) {
