@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -189,12 +190,14 @@ bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPa
   std::string tempName;
   // Without a temporary page name no page can be extracted: no document.
   if (!MakeTempPageName(tempName)) return false;
+  // The page table holds at most kMaxSpoolPages pages, whatever the record says.
+  const int pageCount = std::clamp(job.pageCount, 0, kMaxSpoolPages);
   FaxTiffWriter writer;
-  if (!writer.Open(outputPath, options, job.pageCount)) {
+  if (!writer.Open(outputPath, options, pageCount)) {
     RemoveFile(tempName);
     return false;
   }
-  for (int k = 1; k <= job.pageCount; ++k) {
+  for (int k = 1; k <= pageCount; ++k) {
     if (!ExtractPage(spoolPath, tempName, k, job)) continue;  // the page gets no image
     writer.BeginPage();
     if (auto metafile = emf::Metafile::Load(job.pageFile)) {

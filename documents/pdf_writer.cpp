@@ -3,6 +3,7 @@
 #include <cairo-pdf.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "documents/document_writers.h"
@@ -102,7 +103,9 @@ bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPat
   }
   PageSurface surface;
   bool ok = true;
-  for (int k = 1; k <= job.pageCount && ok; ++k) {
+  // The page table holds at most kMaxSpoolPages pages, whatever the record says.
+  const int pageCount = std::clamp(job.pageCount, 0, kMaxSpoolPages);
+  for (int k = 1; k <= pageCount && ok; ++k) {
     if (!ExtractPage(spoolPath, tempName, k, job)) continue;  // the PDF gets no page for it
     if (auto metafile = emf::Metafile::Load(job.pageFile)) {
       if (!surface.Valid()) {
