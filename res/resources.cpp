@@ -42,7 +42,7 @@ DialogControl Picture(int id, DialogRect rect, const std::vector<std::string>& p
 }  // namespace
 
 const std::vector<std::string>& IconPicture() {
-  static const std::vector<std::string> icon = {"┌──┐", "│VF│", "└──┘"};
+  static const std::vector<std::string> icon = {"┌VF┐", "└──┘"};
   return icon;
 }
 

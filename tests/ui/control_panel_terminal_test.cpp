@@ -148,7 +148,7 @@ TEST(ControlPanelTerminal, TestButtonWithoutPrinterAndUninstallWithoutPrinterSay
   ASSERT_TRUE(panel.WaitFor(" 打开打印机失败，放弃卸载打印机任务。"));
   ASSERT_TRUE(panel.WaitFor(" 100%"));
   panel.Press("\x1b[21~n");  // minimise: only the icon shows
-  ASSERT_TRUE(panel.WaitFor("│VF│"));
+  ASSERT_TRUE(panel.WaitFor("┌VF┐"));
   ASSERT_TRUE(panel.WaitFor("按任意键还原"));
   panel.Press(" ");
   ASSERT_TRUE(panel.WaitFor("关闭"));

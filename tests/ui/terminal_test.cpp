@@ -12,9 +12,7 @@ std::vector<pf::Key> Keys(const std::string& bytes, bool flush = true) {
   pf::KeyDecoder decoder;
   decoder.Feed(bytes);
   std::vector<pf::Key> keys;
-  for (pf::KeyEvent k = decoder.Next(flush); k.key != pf::Key::None || !keys.empty() ? k.key != pf::Key::None : false;
-       k = decoder.Next(flush))
-    keys.push_back(k.key);
+  for (pf::KeyEvent k = decoder.Next(flush); k.key != pf::Key::None; k = decoder.Next(flush)) keys.push_back(k.key);
   return keys;
 }
 
