@@ -4,10 +4,12 @@
 
 #include <cairo.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <numbers>
+#include <thread>
 
 #include "platform/emf/text/font.h"
 
@@ -283,6 +285,22 @@ TEST(RealisedFont, BoldWithoutABoldCutIsEmboldened) {
   EXPECT_EQ(RealiseFont(Face(u"Arial", 700), -24, 0)->FamilyName(), "Liberation Sans");
 }
 
+TEST(RealisedFont, ItalicWithoutAnItalicCutIsSlanted) {
+  const auto upright = RealiseFont(Face(u"SimHei", 400, false, 134), -30, 0);
+  const auto slanted = RealiseFont(Face(u"SimHei", 400, true, 134), -30, 0);
+  const auto glyphs = upright->MapText(u"I");
+  Canvas a(60, 50), b(60, 50);
+  cairo_set_source_rgb(a.Cr(), 0, 0, 0);
+  cairo_set_source_rgb(b.Cr(), 0, 0, 0);
+  upright->Draw(a.Cr(), glyphs, Layout(glyphs, 20, 40), 0);
+  slanted->Draw(b.Cr(), glyphs, Layout(glyphs, 20, 40), 0);
+  const Canvas::Ink straight = a.InkOf(0), leaning = b.InkOf(0);
+  ASSERT_GT(straight.count, 20);
+  // The stem of I leans right: the slanted ink spans more columns, and not fewer rows.
+  EXPECT_GT(leaning.right - leaning.left, straight.right - straight.left + 2);
+  EXPECT_GE(leaning.bottom - leaning.top, straight.bottom - straight.top);
+}
+
 TEST(RealisedFont, RequestedWidthStretchesTheGlyphs) {
   const auto natural = RealiseFont(Face(u"Arial"), -20, 0);
   const auto wide = RealiseFont(Face(u"Arial"), -20, natural->Metrics().averageCharWidth * 2);
@@ -304,6 +322,25 @@ TEST(RealisedFont, TheSameRequestReusesTheRealisedFont) {
   EXPECT_NE(a.get(), RealiseFont(Face(u"Courier New", 400, true), -18, 0).get());
   // Mapping again gives the same answer from the caches.
   EXPECT_EQ(a->MapText(u"abc")[1].index, b->MapText(u"abc")[1].index);
+}
+
+TEST(RealisedFont, SeveralThreadsCanShareFontsAndCaches) {
+  std::vector<std::thread> threads;
+  std::atomic<int> inked{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &inked] {
+      Canvas canvas(120, 40);
+      cairo_set_source_rgb(canvas.Cr(), 0, 0, 0);
+      for (int i = 0; i < 40; ++i) {
+        const auto font = RealiseFont(Face(i % 2 ? u"Arial" : u"SimSun", 400, false, 134), -12 - (i + t) % 5, 0);
+        const auto glyphs = font->MapText(u"Ab\u6253\u5370");
+        font->Draw(canvas.Cr(), glyphs, Layout(glyphs, 5, 30), (i % 3) * 0.5);
+      }
+      if (canvas.InkOf(0).count > 0) ++inked;
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(inked, 4);
 }
 
 }  // namespace
