@@ -70,10 +70,20 @@ double RenderPage(const std::string& in, const std::string& out) {
   const auto& h = metafile->Header();
   int32_t w0 = 0, h0 = 0;
   if (h.millimeters.cx != 0 && h.millimeters.cy != 0) {
-    w0 = static_cast<int32_t>(int64_t(h.frame.right - h.frame.left) * h.device.cx / (int64_t(h.millimeters.cx) * 100));
-    h0 = static_cast<int32_t>(int64_t(h.frame.bottom - h.frame.top) * h.device.cy / (int64_t(h.millimeters.cy) * 100));
+    // Signed 32-bit arithmetic, the product first, wrapping as the platform's does.
+    auto wrap = [](int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); };
+    int32_t fw = wrap(int64_t{h.frame.right} - h.frame.left), fh = wrap(int64_t{h.frame.bottom} - h.frame.top);
+    int32_t dw = wrap(int64_t{h.millimeters.cx} * 100), dh = wrap(int64_t{h.millimeters.cy} * 100);
+    if (dw != 0 && dh != 0) {
+      w0 = static_cast<int32_t>(wrap(int64_t{fw} * h.device.cx) / int64_t{dw});
+      h0 = static_cast<int32_t>(wrap(int64_t{fh} * h.device.cy) / int64_t{dh});
+    }
   }
   if (w0 >= 5000 || h0 >= 6000) w0 = 743, h0 = 1052;
+  if (w0 <= 0 || h0 <= 0) {
+    std::cerr << in << ": page size " << w0 << " x " << h0 << " is empty\n";
+    return -1;
+  }
   int w = static_cast<int>(w0 * 0.96), hh = static_cast<int>(h0 * 0.96);
   int width = static_cast<int>(w * 1.05), height = static_cast<int>(w * 0.05 + hh);
   auto surface = Surface::Create(width, height, Surface::Kind::Colour);

@@ -32,6 +32,10 @@ Xform PlaybackTransform(const MetafileHeader& h, const RectL& r) {
   return x;
 }
 
+// A screen of 96 pixels per inch: 9600 pixels span 2540 mm.
+constexpr SizeL kScreenPixels{9600, 9600};
+constexpr SizeL kScreenMillimeters{2540, 2540};
+
 double Round(double v) { return std::floor(ClampCoordinate(v) + 0.5); }
 
 }  // namespace
@@ -72,10 +76,8 @@ std::optional<Region> Context::EffectiveClip() const {
 void Context::ClipChanged() { device.SetClip(EffectiveClip()); }
 
 FillSource Context::BrushSource(const Brush& brush) const {
-  // Hatches and patterns are anchored at the brush origin in surface pixels.
-  PointD origin = playback.Apply(dc.brushOrg.x, dc.brushOrg.y);
-  return MakeFillSource(brush, dc.textColour, dc.bkColour, dc.bkMode,
-                        PointL{static_cast<int32_t>(Round(origin.x)), static_cast<int32_t>(Round(origin.y))});
+  // Hatches and patterns are anchored at the brush origin in surface pixels, whatever the transform.
+  return MakeFillSource(brush, dc.textColour, dc.bkColour, dc.bkMode, dc.brushOrg);
 }
 
 FillSource Context::BrushSource() const { return BrushSource(*dc.brush); }
@@ -170,8 +172,10 @@ void Context::DrawFigures(std::vector<Figure> figures, bool fill, bool stroke) {
 void Context::SetMapMode(uint32_t mode) {
   if (mode < kMmText || mode > kMmAnisotropic) return;
   dc.mapMode = mode;
-  const SizeL& px = header.device;
-  const SizeL& mm = header.millimeters;
+  // The fixed modes measure with the playing context's own device (a screen of 96 pixels per inch),
+  // not with the recording device; the playback transform then scales as for any other mode.
+  const SizeL px = kScreenPixels;
+  const SizeL mm = kScreenMillimeters;
   auto set = [&](double unitsPerMm10) {
     // unitsPerMm10: logical units per 10 mm.
     dc.windowExt = {static_cast<int32_t>(mm.cx * unitsPerMm10 / 10), static_cast<int32_t>(mm.cy * unitsPerMm10 / 10)};
@@ -192,8 +196,8 @@ void Context::FixIsotropic() {
   if (dc.mapMode != kMmIsotropic || !dc.windowExt.cx || !dc.windowExt.cy || !dc.viewportExt.cx ||
       !dc.viewportExt.cy)
     return;
-  double pxPerMmX = header.millimeters.cx > 0 ? double(header.device.cx) / header.millimeters.cx : 1;
-  double pxPerMmY = header.millimeters.cy > 0 ? double(header.device.cy) / header.millimeters.cy : 1;
+  double pxPerMmX = double(kScreenPixels.cx) / kScreenMillimeters.cx;
+  double pxPerMmY = double(kScreenPixels.cy) / kScreenMillimeters.cy;
   double xdim = std::fabs(double(dc.viewportExt.cx) / pxPerMmX / dc.windowExt.cx);
   double ydim = std::fabs(double(dc.viewportExt.cy) / pxPerMmY / dc.windowExt.cy);
   if (xdim > ydim) {
@@ -213,6 +217,25 @@ bool Context::TimeUp() {
   recordsSinceCheck = 0;
   timedOut = std::chrono::steady_clock::now() > deadline;
   return timedOut;
+}
+
+Rgb RgbOfColorRef(uint32_t colorRef) {
+  static const Rgb kDefaultPalette[20] = {
+      0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0, 0xC0DCC0, 0xA6CAF0,
+      0xFFFBF0, 0xA0A0A4, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
+  };
+  switch (colorRef >> 24) {
+    case 0:
+    case 2:
+      return MakeRgb(static_cast<uint8_t>(colorRef), static_cast<uint8_t>(colorRef >> 8),
+                     static_cast<uint8_t>(colorRef >> 16));
+    case 1: {
+      uint32_t index = colorRef & 0xFFFF;
+      return index < 20 ? kDefaultPalette[index] : kBlack;
+    }
+    default:
+      return kBlack;
+  }
 }
 
 }  // namespace velto::emf::playback

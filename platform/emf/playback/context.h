@@ -60,9 +60,8 @@ class Context {
   bool timedOut = false;
 };
 
-inline Rgb RgbOfColorRef(uint32_t colorRef) {
-  return MakeRgb(static_cast<uint8_t>(colorRef), static_cast<uint8_t>(colorRef >> 8),
-                 static_cast<uint8_t>(colorRef >> 16));
-}
+// A COLORREF on a true-colour surface: explicit RGB (high byte 0) and palette-relative RGB (2) keep
+// their colour, a palette index (1) picks from the default palette, anything else draws black.
+Rgb RgbOfColorRef(uint32_t colorRef);
 
 }  // namespace velto::emf::playback

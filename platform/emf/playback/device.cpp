@@ -299,7 +299,9 @@ void Device::DrawImage(const Image& image, const Xform& imageToDevice, const std
   if (IsEmpty(box)) return;
   Xform deviceToImage;
   bool usesSource = Rop3UsesSource(table);
-  if (usesSource && (!Invert(imageToDevice, deviceToImage) || image.width <= 0 || image.height <= 0)) return;
+  // An image given to an operation without source still limits it to its opaque pixels (masks).
+  bool haveImage = image.width > 0 && image.height > 0 && Invert(imageToDevice, deviceToImage);
+  if (usesSource && !haveImage) return;
 
   // The source as a cairo pattern in device space.
   Image keyed;
@@ -313,7 +315,7 @@ void Device::DrawImage(const Image& image, const Xform& imageToDevice, const std
   }
   CairoSurfacePtr srcSurface;
   CairoPatternPtr srcPattern;
-  if (usesSource) {
+  if (haveImage) {
     srcSurface = WrapImage(const_cast<Image&>(*src));  // cairo only reads it
     srcPattern.reset(cairo_pattern_create_for_surface(srcSurface.get()));
     cairo_pattern_set_extend(srcPattern.get(), CAIRO_EXTEND_PAD);
@@ -339,7 +341,7 @@ void Device::DrawImage(const Image& image, const Xform& imageToDevice, const std
     cairo_restore(cr_);
     return;
   }
-  if (table == 0xF0 && pattern) {
+  if (table == 0xF0 && pattern && !haveImage) {
     FillPolygons(polys, true, *pattern, kR2CopyPenCode);
     return;
   }
@@ -347,7 +349,7 @@ void Device::DrawImage(const Image& image, const Xform& imageToDevice, const std
   // General case: the source rendered into device space over the box, then combined per pixel.
   int w = box.right - box.left, h = box.bottom - box.top;
   std::vector<uint32_t> rendered;
-  if (usesSource) {
+  if (haveImage) {
     rendered.assign(static_cast<size_t>(w) * h, 0);
     CairoSurfacePtr tmp(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(rendered.data()),
                                                             CAIRO_FORMAT_ARGB32, w, h, w * 4));
@@ -366,7 +368,7 @@ void Device::DrawImage(const Image& image, const Xform& imageToDevice, const std
       },
       [&](int x, int y, uint32_t& pixel) {
         uint32_t s = 0;
-        if (usesSource) {
+        if (haveImage) {
           s = rendered[static_cast<size_t>(y - box.top) * w + (x - box.left)];
           if ((s >> 24) == 0) return;  // transparent source pixel
         }

@@ -47,7 +47,7 @@ void Blit(Context& c, const Image* image, SourceRect s, PointD d0, PointD d1, Po
   std::vector<PointD> dest{d0, d1, {d1.x + d2.x - d0.x, d1.y + d2.y - d0.y}, d2};
   FillSource pattern = c.BrushSource();
   bool usesSource = Rop3UsesSource(table);
-  if (!usesSource || !image) {
+  if (!image) {
     if (usesSource) return;  // the operation needs a bitmap the record does not carry
     Image none;
     c.device.DrawImage(none, Xform{}, dest, rop, Rop3UsesPattern(table) ? &pattern : nullptr, false);
@@ -109,8 +109,8 @@ SourceRect BlitSource(const Record& r, const Image& image, double xSrc, double y
   return s;
 }
 
-// Applies a 1-bit mask bitmap: pixels under 0 bits become transparent.
-void ApplyMask(const Record& r, Image& image, const SourceRect& s, size_t maskAt) {
+// Applies a 1-bit mask bitmap: pixels under 0 bits (or, with `keepZeros`, under 1 bits) become transparent.
+void ApplyMask(const Record& r, Image& image, const SourceRect& s, size_t maskAt, bool keepZeros = false) {
   int32_t xMask = I32At(r, maskAt), yMask = I32At(r, maskAt + 4);
   DibLocation where{U32At(r, maskAt + 12), U32At(r, maskAt + 16), U32At(r, maskAt + 20), U32At(r, maskAt + 24)};
   if (where.cbBmi == 0) return;
@@ -120,7 +120,7 @@ void ApplyMask(const Record& r, Image& image, const SourceRect& s, size_t maskAt
     for (int x = 0; x < image.width; ++x) {
       int mx = static_cast<int>(x - s.x) + xMask, my = static_cast<int>(y - s.y) + yMask;
       bool on = mx >= 0 && my >= 0 && mx < mask->width && my < mask->height && (mask->At(mx, my) & 0xFFFFFF) != 0;
-      if (!on) image.pixels[static_cast<size_t>(y) * image.width + x] = 0;
+      if (on == keepZeros) image.pixels[static_cast<size_t>(y) * image.width + x] = 0;
     }
 }
 
@@ -197,7 +197,12 @@ bool MaskBlt(Context& c, const Record& r) {
     return true;
   }
   SourceRect s = BlitSource(r, *image, I32At(r, 44), I32At(r, 48), cx, cy, 52);
+  // Mask bits of 1 take the foreground operation, bits of 0 the background one (MAKEROP4).
+  uint32_t background = ((rop >> 8) & 0x00FF0000) | (foreground & 0xFFFF);
+  Image back = *image;
+  ApplyMask(r, back, s, 100, true);
   ApplyMask(r, *image, s, 100);
+  if (Rop3Table(background) != 0xAA) Blit(c, &back, s, d0, d1, d2, background);
   Blit(c, &*image, s, d0, d1, d2, foreground);
   return true;
 }

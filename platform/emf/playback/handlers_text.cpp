@@ -52,7 +52,9 @@ void DrawRun(Context& c, const TextRun& run) {
   const text::FontMetrics& m = realised->Metrics();
 
   // Baseline direction: the transform's x axis turned by the escapement.
-  double angle = std::atan2(-ux.y, ux.x) + lf.escapement * std::numbers::pi / 1800.0;
+  // The escapement turns counter-clockwise in logical space: a mapping that flips y turns it back.
+  double escapement = lf.escapement * std::numbers::pi / 1800.0;
+  double angle = std::atan2(-ux.y, ux.x) + (t.Determinant() < 0 ? -escapement : escapement);
   PointD along{std::cos(angle), -std::sin(angle)};
   PointD down{std::sin(angle), std::cos(angle)};
   bool upright = std::fabs(angle) < 1e-9;
