@@ -525,11 +525,17 @@ bool SubmitSpoolJob(HANDLE printer, const std::string& documentName, std::span<c
   if (!(h->access & PRINTER_ACCESS_USE)) return Fail(ERROR_ACCESS_DENIED);
   PrinterRecord record;
   if (!GetPrinter2(printer, record)) return false;
-  std::string dir = RegistryString(HKEY_LOCAL_MACHINE, PrinterRegistryKey(h->name), "SpoolDirectory")
-                        .value_or(SystemStatePath("spool/PRINTERS"));
+  // A spool directory of the printer's own must exist (a Windows path such as "C:\WINNT" does not
+  // here); only the spooler's own folder is made when missing.
   std::error_code ec;
-  fs::create_directories(dir, ec);
-  if (!fs::is_directory(dir, ec)) return Fail(ERROR_PATH_NOT_FOUND);
+  std::string dir;
+  if (auto own = RegistryString(HKEY_LOCAL_MACHINE, PrinterRegistryKey(h->name), "SpoolDirectory")) {
+    dir = *own;
+  } else {
+    dir = SystemStatePath("spool/PRINTERS");
+    fs::create_directories(dir, ec);
+  }
+  if (dir.empty() || dir.front() != '/' || !fs::is_directory(dir, ec)) return Fail(ERROR_PATH_NOT_FOUND);
 
   StateFile state = StateFile::Load(StatePath("spooler.ini"));
   StateSection& jobs = state.FindOrAdd("Jobs");

@@ -258,6 +258,16 @@ TEST(Spooler, SpoolsJobsIntoThePrintersSpoolDirectoryAndHandsThemToItsProcessor)
   ASSERT_TRUE(pf::SubmitSpoolJob(printer.Get(), "Memo", bytes, &second));
   EXPECT_EQ(second, env.Win("00002.spl"));
   EXPECT_EQ(test::ReadFileBytes(second), bytes);
+
+  ASSERT_EQ(pf::RegOpenKeyExA(pf::HKEY_LOCAL_MACHINE, pf::PrinterRegistryKey("Velto Print"), 0,
+                              pf::KEY_ALL_ACCESS, &key), 0);
+  const char windowsPath[] = "C:\\WINNT";
+  pf::RegSetValueExA(key, "SpoolDirectory", 0, pf::REG_SZ,
+                     std::span(reinterpret_cast<const uint8_t*>(windowsPath), sizeof windowsPath));
+  pf::RegCloseKey(key);
+  EXPECT_FALSE(pf::SubmitSpoolJob(printer.Get(), "Memo", bytes));
+  EXPECT_EQ(pf::GetLastError(), pf::ERROR_PATH_NOT_FOUND);
+  EXPECT_FALSE(std::filesystem::exists("C:\\WINNT"));
 }
 
 TEST(PrintUiCommand, ParsesTheCommandLinesThatInstallationAndThePanelBuild) {
