@@ -9,12 +9,14 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <functional>
 #include <chrono>
 #include <mutex>
 #include <thread>
 
 #include "platform/printing/spooler.h"
 #include "platform/printing/terminal.h"
+#include "platform/printing/terminal_dialog.h"
 #include "platform/shell_recording.h"
 #include "printer/printer_setup.h"
 #include "tests/printer/printer_test_environment.h"
@@ -30,7 +32,9 @@ using namespace std::chrono_literals;
 // output from its master end.
 class PanelOnTerminal {
  public:
-  PanelOnTerminal() {
+  explicit PanelOnTerminal(std::function<int(pf::TerminalIo&)> run = [](pf::TerminalIo& io) {
+    return RunControlPanel(io);
+  }) {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
     EXPECT_GE(master_, 0);
     ::grantpt(master_);
@@ -42,9 +46,9 @@ class PanelOnTerminal {
     size.ws_col = 80;
     ::ioctl(slave_, TIOCSWINSZ, &size);
     reader_ = std::thread([this] { Read(); });
-    panel_ = std::thread([this] {
+    panel_ = std::thread([this, run] {
       pf::TerminalIo io(slave_);
-      result_ = RunControlPanel(io);
+      result_ = run(io);
       done_ = true;
     });
   }
@@ -167,6 +171,43 @@ TEST(ControlPanelTerminal, ALinkThatCannotBeOpenedRingsTheBell) {
   EXPECT_EQ(panel.Finish(), pf::IDCANCEL);
   ASSERT_EQ(shell.calls.size(), 1u);
   EXPECT_EQ(shell.calls[0].file, "mailto: velto@example.org");
+}
+
+// A dialog whose button asks a Yes/No question and keeps the answers.
+class QuestionDialog : public pf::TerminalDialog {
+ public:
+  QuestionDialog() : TerminalDialog("问题", 160, 40, false) {
+    pf::DialogControl ask;
+    ask.id = 1000;
+    ask.kind = pf::ControlKind::PushButton;
+    ask.rect = {8, 8, 60, 14};
+    ask.text = "提问";
+    AddControl(ask);
+  }
+  void OnCommand(int id) override {
+    if (id == 1000) answers.push_back(MessageBox("继续吗？", "另存为", pf::MB_YESNO | pf::MB_ICONEXCLAMATION));
+    else TerminalDialog::OnCommand(id);
+  }
+  std::vector<int> answers;
+};
+
+TEST(ControlPanelTerminal, YesNoBoxesAnswerByLetterOrButtonAndIgnoreEscape) {
+  QuestionDialog dialog;
+  PanelOnTerminal terminal([&](pf::TerminalIo& io) { return dialog.RunModal(io); });
+  ASSERT_TRUE(terminal.WaitFor("提问"));
+  terminal.Press("\r");
+  ASSERT_TRUE(terminal.WaitFor("[Warning]"));
+  terminal.Press("\x1b");  // no cancel on a Yes/No box
+  terminal.Press("y");
+  terminal.Press("\r");
+  ASSERT_TRUE(terminal.WaitFor("否(N)"));
+  terminal.Press("\t\r");  // Tab moves to No
+  terminal.Press("\r");
+  ASSERT_TRUE(terminal.WaitFor("否(N)"));
+  terminal.Press("n");
+  terminal.Press("\x1b");
+  EXPECT_EQ(terminal.Finish(), pf::IDCANCEL);
+  EXPECT_EQ(dialog.answers, (std::vector<int>{pf::IDYES, pf::IDNO, pf::IDNO}));
 }
 
 TEST(ControlPanelTerminal, WithoutATerminalSaysSoAndDoesNotStart) {
