@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <climits>
 #include <limits>
 
 namespace velto::emf {
@@ -57,7 +58,10 @@ MetafileRecorder::MetafileRecorder(RectL frame, SizeL devicePixels, SizeL device
   h.U32(description.empty() ? 0 : static_cast<uint32_t>(kHeaderSize));
   h.U32(0).Size(devicePixels).Size(deviceMillimeters);
   h.U32(0).U32(0).U32(0);  // no pixel format, no OpenGL
-  h.Size(SizeL{deviceMillimeters.cx * 1000, deviceMillimeters.cy * 1000});
+  auto micrometres = [](int32_t mm) {
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{mm} * 1000, INT32_MIN, INT32_MAX));
+  };
+  h.Size(SizeL{micrometres(deviceMillimeters.cx), micrometres(deviceMillimeters.cy)});
   if (descBytes) h.Utf16(description).U16(0);
   h.PadTo4();
   bytes_ = h.Bytes();

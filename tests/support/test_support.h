@@ -44,7 +44,7 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void WriteTextFile(const std::string& path, const std::string& text);
 
 // A recorder for an A4-like page: frame 0,0–21000,29700 (hundredths of mm) on a 2480 × 3508 pixel,
-// 210 × 297 mm reference device (300 dpi). MetafilePageSize of it is 2480 × 3507.
+// 210 × 297 mm reference device (300 dpi). MetafilePageSize of it is 2480 × 3508.
 emf::MetafileRecorder A4Recorder();
 // A page that draws one black rectangle and the text `text` (EMR_EXTTEXTOUTW).
 std::vector<uint8_t> SimplePage(const std::u16string& text = u"Hello");
