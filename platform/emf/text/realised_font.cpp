@@ -26,8 +26,9 @@ constexpr FT_Int32 kHintedLoad = FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP;
 constexpr FT_Int32 kOutlineLoad = FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
 // Above this em height glyphs are filled as paths rather than cached as bitmaps.
 constexpr int kMaxBitmapEm = 400;
-// Slant of a synthetic italic: the usual 12 degrees (tan = 0.2126, in 16.16).
-constexpr FT_Fixed kObliqueShear = 0x0366A;
+// Slant of a synthetic italic, as GDI leans a face without an italic cut: a quarter of the height
+// (16.16).
+constexpr FT_Fixed kObliqueShear = 0x4000;
 // Cached glyph masks per font; beyond either limit the cache starts over.
 constexpr size_t kMaxCachedMasks = 8192;
 constexpr size_t kMaxCachedMaskBytes = size_t{8} << 20;
@@ -169,15 +170,16 @@ class GdiFont final : public RealisedFont {
       }
       if (slot.syntheticBold) {
         const FT_Pos strength = BoldStrength();
-        FT_Outline_EmboldenXY(&g->outline, strength, 0);
-        FT_Outline_Translate(&g->outline, strength / 2, 0);
+        FT_Outline_EmboldenXY(&g->outline, strength, strength);
       }
     }
     return g;
   }
 
-  // GDI's emboldening widens each glyph by about a pixel at text sizes, more for large text (26.6).
-  FT_Pos BoldStrength() const { return 64 * std::max(1, (size_.emPixels + 16) / 32); }
+  // GDI thickens a face without a bold cut by a 24th of the em each way (26.6 pixels), but widens
+  // every advance by one pixel only, whatever the size.
+  FT_Pos BoldStrength() const { return std::max<FT_Pos>(1, size_.emPixels * 64 / 24); }
+  static constexpr double kBoldAdvance = 1;
 
   double Advance(int slotIndex, uint32_t index) const {
     const uint64_t key = (static_cast<uint64_t>(slotIndex) << 32) | index;
@@ -186,10 +188,9 @@ class GdiFont final : public RealisedFont {
     if (slotIndex >= 0 && static_cast<size_t>(slotIndex) < slots_.size()) {
       if (size_.emPixels > 0) {
         if (FT_GlyphSlot g = LoadGlyph(slotIndex, index, kHintedLoad)) {
-          // The design advance at this size, rounded: the metric copies match the Windows faces in
-          // their design widths, not in how their hinting bends them at a given size.
-          advance = std::floor(g->linearHoriAdvance / 65536.0 + 0.5);
-          if (slots_[static_cast<size_t>(slotIndex)].syntheticBold) advance += BoldStrength() / 64;
+          // The hinted advance, as GDI spaces text that comes without a Dx array.
+          advance = std::floor((g->advance.x + 32) / 64.0);
+          if (slots_[static_cast<size_t>(slotIndex)].syntheticBold) advance += kBoldAdvance;
         }
       }
     }
