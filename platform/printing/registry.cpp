@@ -74,6 +74,7 @@ long RegOpenKeyExA(HKEY key, const std::string& subKey, uint32_t, uint32_t acces
 }
 
 long RegCreateKeyA(HKEY key, const std::string& subKey, HKEY* result) {
+  ScopedStateLock lock;
   auto target = Resolve(key, subKey);
   if (!target || !result) return ERROR_INVALID_HANDLE;
   StateFile file = StateFile::Load(RegistryFile());
@@ -88,6 +89,7 @@ long RegCreateKeyA(HKEY key, const std::string& subKey, HKEY* result) {
 
 long RegSetValueExA(HKEY key, const std::string& valueName, uint32_t, uint32_t type,
                     std::span<const uint8_t> data) {
+  ScopedStateLock lock;
   auto it = OpenKeys().find(key);
   if (it == OpenKeys().end()) return ERROR_INVALID_HANDLE;
   if (!(it->second.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
@@ -106,6 +108,7 @@ long RegCloseKey(HKEY key) {
 }
 
 long RegDeleteTree(HKEY key, const std::string& subKey) {
+  ScopedStateLock lock;
   auto target = Resolve(key, subKey);
   if (!target) return ERROR_INVALID_HANDLE;
   StateFile file = StateFile::Load(RegistryFile());

@@ -127,6 +127,7 @@ SC_HANDLE OpenServiceA(SC_HANDLE manager, const std::string& serviceName, uint32
 }
 
 bool StartServiceA(SC_HANDLE service, uint32_t, const char**) {
+  ScopedStateLock lock;
   const Handle* h = ServiceHandle(service);
   if (!h) return false;
   if (!(h->access & SERVICE_START)) {
@@ -157,6 +158,7 @@ bool StartServiceA(SC_HANDLE service, uint32_t, const char**) {
 }
 
 bool ControlService(SC_HANDLE service, uint32_t control, SERVICE_STATUS* status) {
+  ScopedStateLock lock;
   const Handle* h = ServiceHandle(service);
   if (!h) return false;
   if (control != SERVICE_CONTROL_STOP) {
@@ -194,6 +196,7 @@ bool ControlService(SC_HANDLE service, uint32_t control, SERVICE_STATUS* status)
 }
 
 bool QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status) {
+  ScopedStateLock lock;
   const Handle* h = ServiceHandle(service);
   if (!h) return false;
   StateFile file = LoadServices();
@@ -210,6 +213,7 @@ bool CloseServiceHandle(SC_HANDLE handle) {
 }
 
 uint32_t CurrentServiceState(const std::string& serviceName) {
+  ScopedStateLock lock;
   StateFile file = LoadServices();
   StateSection* s = file.Find(serviceName);
   if (!s) return 0;

@@ -302,6 +302,7 @@ bool OpenPrinterA(const char* printerName, HANDLE* printer, const PRINTER_DEFAUL
 }
 
 bool ClosePrinter(HANDLE printer) {
+  ScopedStateLock lock;
   auto it = Handles().find(printer);
   if (it == Handles().end()) return Fail(ERROR_INVALID_HANDLE);
   Handle handle = it->second;
@@ -311,6 +312,7 @@ bool ClosePrinter(HANDLE printer) {
 }
 
 HANDLE AddPrinterA(const char* serverName, uint32_t level, const PRINTER_INFO_2A* info) {
+  ScopedStateLock lock;
   if (!SpoolerRunning()) return 0;
   if (serverName && *serverName) return Fail(ERROR_INVALID_PARAMETER), 0;
   if (level != 2 || !info) return Fail(ERROR_INVALID_LEVEL), 0;
@@ -331,6 +333,7 @@ HANDLE AddPrinterA(const char* serverName, uint32_t level, const PRINTER_INFO_2A
 }
 
 bool DeletePrinter(HANDLE printer) {
+  ScopedStateLock lock;
   const Handle* h = PrinterHandleOf(printer);
   if (!h) return false;
   if (!SpoolerRunning()) return false;
@@ -353,6 +356,7 @@ bool GetPrinter2(HANDLE printer, PrinterRecord& record) {
 }
 
 bool SetPrinter2(HANDLE printer, const PrinterRecord& record, uint32_t command) {
+  ScopedStateLock lock;
   const Handle* h = PrinterHandleOf(printer);
   if (!h || !SpoolerRunning()) return false;
   if (!(h->access & PRINTER_ACCESS_ADMINISTER)) return Fail(ERROR_ACCESS_DENIED);
@@ -391,6 +395,7 @@ bool XcvDataW(HANDLE xcv, std::u16string_view dataName, std::span<const uint8_t>
     if (c < 0x20 || c > 0x7e) return answer(ERROR_INVALID_PARAMETER);  // port names are plain ASCII here
     port.push_back(static_cast<char>(c));
   }
+  ScopedStateLock lock;
   StateFile ports = LoadPorts();
   if (add) {
     if (ports.Find(port)) return answer(ERROR_ALREADY_EXISTS);
@@ -421,6 +426,7 @@ bool GetPrintProcessorDirectoryA(const char* serverName, const char* environment
 
 bool AddPrintProcessorA(const char* serverName, const char* environment, const char* pathName,
                         const char* processorName) {
+  ScopedStateLock lock;
   if (!SpoolerRunning()) return false;
   if ((serverName && *serverName) || !pathName || !*pathName || !processorName || !*processorName)
     return Fail(ERROR_INVALID_PARAMETER);
@@ -438,6 +444,7 @@ bool AddPrintProcessorA(const char* serverName, const char* environment, const c
 }
 
 bool DeletePrintProcessorA(const char* serverName, const char* environment, const char* processorName) {
+  ScopedStateLock lock;
   if (!SpoolerRunning()) return false;
   if ((serverName && *serverName) || !processorName) return Fail(ERROR_INVALID_PARAMETER);
   if (!KnownEnvironment(environment)) return Fail(ERROR_INVALID_ENVIRONMENT);
@@ -451,6 +458,7 @@ bool DeletePrintProcessorA(const char* serverName, const char* environment, cons
 
 bool InstallDriverFromPackage(const std::string& model, const std::string& environment, const std::string& version,
                               const std::string& packagePath) {
+  ScopedStateLock lock;
   if (!SpoolerRunning()) return false;
   std::error_code ec;
   const std::string dir = PrinterDriverDirectory();
@@ -467,6 +475,7 @@ bool InstallDriverFromPackage(const std::string& model, const std::string& envir
 }
 
 bool DeletePrinterDriverA(const char* serverName, const char* environment, const char* driverName) {
+  ScopedStateLock lock;
   if (!SpoolerRunning()) return false;
   if ((serverName && *serverName) || !driverName) return Fail(ERROR_INVALID_PARAMETER);
   if (!KnownEnvironment(environment)) return Fail(ERROR_INVALID_ENVIRONMENT);
@@ -478,6 +487,7 @@ bool DeletePrinterDriverA(const char* serverName, const char* environment, const
 }
 
 bool SetDefaultPrinterA(const char* printerName) {
+  ScopedStateLock lock;
   if (!SpoolerRunning()) return false;
   if (!printerName || !*printerName) return Fail(ERROR_INVALID_PRINTER_NAME);
   StateFile printers = StateFile::Load(PrintersFile());
@@ -495,6 +505,7 @@ std::optional<std::string> GetDefaultPrinterA() {
 }
 
 bool WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) {
+  ScopedStateLock lock;
   StateFile win = StateFile::Load(WinIni());
   win.FindOrAdd(section).Set(key, value);
   return win.Save(WinIni()) || Fail(ERROR_WRITE_FAULT);
@@ -537,15 +548,18 @@ bool SubmitSpoolJob(HANDLE printer, const std::string& documentName, std::span<c
   }
   if (dir.empty() || dir.front() != '/' || !fs::is_directory(dir, ec)) return Fail(ERROR_PATH_NOT_FOUND);
 
-  StateFile state = StateFile::Load(StatePath("spooler.ini"));
-  StateSection& jobs = state.FindOrAdd("Jobs");
   unsigned number = 1;
-  try {
-    number = static_cast<unsigned>(std::stoul(jobs.Get("NextJobId", "1")));
-  } catch (...) {
+  {
+    ScopedStateLock lock;  // two jobs never get one number
+    StateFile state = StateFile::Load(StatePath("spooler.ini"));
+    StateSection& jobs = state.FindOrAdd("Jobs");
+    try {
+      number = static_cast<unsigned>(std::stoul(jobs.Get("NextJobId", "1")));
+    } catch (...) {
+    }
+    jobs.Set("NextJobId", std::to_string(number + 1));
+    state.Save(StatePath("spooler.ini"), "spooler");
   }
-  jobs.Set("NextJobId", std::to_string(number + 1));
-  state.Save(StatePath("spooler.ini"), "spooler");
 
   char name[32];
   std::snprintf(name, sizeof name, "%05u", number);

@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
+
+#include "platform/printing/system_paths.h"
 
 namespace velto::platform {
 namespace {
@@ -25,7 +30,28 @@ std::string OneLine(std::string_view s) {
   return out;
 }
 
+thread_local int lockDepth = 0;
+thread_local int lockFd = -1;
+
 }  // namespace
+
+ScopedStateLock::ScopedStateLock() {
+  if (lockDepth++ > 0) return;
+  const std::string path = SystemStatePath(".state.lock");
+  if (path.empty()) return;
+  lockFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (lockFd >= 0) {
+    while (::flock(lockFd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+}
+
+ScopedStateLock::~ScopedStateLock() {
+  if (--lockDepth > 0 || lockFd < 0) return;
+  ::flock(lockFd, LOCK_UN);
+  ::close(lockFd);
+  lockFd = -1;
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {

@@ -41,4 +41,15 @@ class StateFile {
 
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// Holds the layers' state lock (an exclusive lock on <windir>/.state.lock) for the length of a scope, so
+// that two processes changing the same state file one after the other never lose an update. Nested
+// scopes in one thread share the outer lock.
+class ScopedStateLock {
+ public:
+  ScopedStateLock();
+  ~ScopedStateLock();
+  ScopedStateLock(const ScopedStateLock&) = delete;
+  ScopedStateLock& operator=(const ScopedStateLock&) = delete;
+};
+
 }  // namespace velto::platform

@@ -1,6 +1,8 @@
 // The spooler, registry and service layers: what they keep, what they refuse and the errors they set.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include "platform/printing/print_ui_command.h"
 #include "platform/shell_recording.h"
 #include "platform/printing/registry.h"
@@ -268,6 +270,36 @@ TEST(Spooler, SpoolsJobsIntoThePrintersSpoolDirectoryAndHandsThemToItsProcessor)
   EXPECT_FALSE(pf::SubmitSpoolJob(printer.Get(), "Memo", bytes));
   EXPECT_EQ(pf::GetLastError(), pf::ERROR_PATH_NOT_FOUND);
   EXPECT_FALSE(std::filesystem::exists("C:\\WINNT"));
+}
+
+TEST(Spooler, TwoProcessesSpoolingAtOnceNeverShareAJobNumber) {
+  PrinterEnvironment env;
+  AddPieces(env);
+  pf::PRINTER_INFO_2A info = Record();
+  { pf::UniquePrinterHandle added(pf::AddPrinterA(nullptr, 2, &info)); }
+  std::vector<pid_t> children;
+  for (int child = 0; child < 2; ++child) {
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      pf::PRINTER_DEFAULTSA use{nullptr, nullptr, pf::PRINTER_ACCESS_USE};
+      pf::UniquePrinterHandle printer;
+      bool ok = pf::OpenPrinterA("Velto Print", printer.Receive(), &use);
+      const std::vector<uint8_t> bytes(64, static_cast<uint8_t>(child));
+      for (int job = 0; ok && job < 25; ++job) ok = pf::SubmitSpoolJob(printer.Get(), "Memo", bytes);
+      ::_exit(ok ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  size_t spooled = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(env.Win("spool/PRINTERS")))
+    spooled += entry.path().extension() == ".spl";
+  EXPECT_EQ(spooled, 50u);
 }
 
 TEST(PrintUiCommand, ParsesTheCommandLinesThatInstallationAndThePanelBuild) {
