@@ -1,5 +1,6 @@
 #include "platform/printing/terminal.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -271,12 +272,14 @@ std::string ScreenCanvas::RowText(int row) const {
   return out;
 }
 
-std::string ScreenCanvas::RenderRow(int row) const {
+std::string ScreenCanvas::RenderRow(int row, int maxColumns) const {
   std::string out;
   uint8_t current = kPlain;
   for (int c = 0; c < columns_; ++c) {
     const Cell& cell = cells_[static_cast<size_t>(row * columns_ + c)];
     if (cell.glyph.empty()) continue;
+    const bool wide = c + 1 < columns_ && cells_[static_cast<size_t>(row * columns_ + c + 1)].glyph.empty();
+    if (c + (wide ? 2 : 1) > maxColumns) break;
     if (cell.attr != current) {
       out += "\x1b[0";
       if (cell.attr & kBold) out += ";1";
@@ -303,9 +306,11 @@ void ScreenPresenter::Present(TerminalIo& io, const ScreenCanvas& canvas) {
     previous_.assign(static_cast<size_t>(canvas.Rows()), std::string());
     io.Write("\x1b[0m\x1b[2J");
   }
+  const int rows = io.Rows() > 0 ? std::min(io.Rows(), canvas.Rows()) : canvas.Rows();
+  const int columns = io.Columns() > 0 ? io.Columns() : canvas.Columns();
   std::string out;
-  for (int r = 0; r < canvas.Rows(); ++r) {
-    std::string row = canvas.RenderRow(r);
+  for (int r = 0; r < rows; ++r) {
+    std::string row = canvas.RenderRow(r, columns);
     if (row == previous_[static_cast<size_t>(r)]) continue;
     out.append("\x1b[").append(std::to_string(r + 1)).append(";1H\x1b[2K").append(row);
     previous_[static_cast<size_t>(r)] = std::move(row);

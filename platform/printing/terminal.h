@@ -95,7 +95,8 @@ class ScreenCanvas {
   // A frame of box-drawing characters around the given area (its outer edge).
   void Frame(int row, int column, int rows, int columns);
   std::string RowText(int row) const;     // the row's characters without attributes
-  std::string RenderRow(int row) const;   // with terminal attribute sequences
+  // With terminal attribute sequences, cut at `maxColumns` cells.
+  std::string RenderRow(int row, int maxColumns = 1 << 20) const;
 
  private:
   struct Cell {
@@ -120,7 +121,8 @@ class ScopedTerminalRelease {
   TerminalIo* io_;
 };
 
-// Sends a canvas to the terminal, row by row, skipping rows equal to the previous frame's.
+// Sends a canvas to the terminal, row by row, skipping rows equal to the previous frame's. A terminal
+// smaller than the canvas shows its top left part.
 class ScreenPresenter {
  public:
   void Present(TerminalIo& io, const ScreenCanvas& canvas);

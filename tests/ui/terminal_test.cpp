@@ -48,6 +48,7 @@ TEST(Canvas, GivesChineseCharactersTwoCellsAndCutsAtTheEdge) {
   canvas.Put(1, 0, "abcdef", pf::kPlain, 3);
   EXPECT_EQ(canvas.RowText(1), "abc   安");
   EXPECT_NE(canvas.RenderRow(1).find("安"), std::string::npos);
+  EXPECT_EQ(canvas.RenderRow(1, 7), "abc   ");  // a wide character that would cross the edge stays out
 }
 
 }  // namespace
