@@ -364,6 +364,7 @@ TerminalMessageBoxHost::~TerminalMessageBoxHost() { SetDialogHost(&previous_); }
 
 int TerminalMessageBoxHost::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
   TerminalDialog* top = TerminalDialog::Active();
+  if (!top && dialog_.Running()) top = &dialog_;
   if (top) return top->MessageBox(text, caption, style);
   return previous_.MessageBox(text, caption, style);
 }

@@ -125,11 +125,12 @@ class TerminalDialog {
   std::function<void(ScreenCanvas&)> overlay_;  // a message box or menu being shown
 };
 
-// Sends the message boxes of every layer to `dialog` while it lives, and puts the previous host back
-// afterwards. Save dialogs go to the previous host.
+// Sends the message boxes of every layer to the dialog on top (`dialog` or one it opened) while it lives,
+// and puts the previous host back afterwards. Save dialogs go to the previous host.
 class TerminalMessageBoxHost final : public DialogHost {
  public:
   explicit TerminalMessageBoxHost(TerminalDialog& dialog);
+  TerminalDialog& Dialog() const { return dialog_; }
   ~TerminalMessageBoxHost() override;
   TerminalMessageBoxHost(const TerminalMessageBoxHost&) = delete;
   TerminalMessageBoxHost& operator=(const TerminalMessageBoxHost&) = delete;
