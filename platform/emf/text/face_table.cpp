@@ -23,23 +23,23 @@ constexpr const char* kSymbols[] = {"OpenSymbol", "DejaVu Sans", "Liberation San
 
 constexpr std::array kTable = {
     // Helvetica's metrics are Arial's; Liberation Sans copies them.
-    FaceSubstitution{u"Arial", kSans, true},
-    FaceSubstitution{u"Helvetica", kSans, true},
+    FaceSubstitution{u"Arial", kSans},
+    FaceSubstitution{u"Helvetica", kSans},
     // The narrow cut has its own widths.
-    FaceSubstitution{u"Arial Narrow", kSansNarrow, true},
+    FaceSubstitution{u"Arial Narrow", kSansNarrow},
     // The old bitmap UI faces and their TrueType successor: Arial-like proportions.
-    FaceSubstitution{u"MS Sans Serif", kSans, true},
-    FaceSubstitution{u"Microsoft Sans Serif", kSans, true},
+    FaceSubstitution{u"MS Sans Serif", kSans},
+    FaceSubstitution{u"Microsoft Sans Serif", kSans},
     FaceSubstitution{u"MS Shell Dlg", kSans},
     FaceSubstitution{u"MS Shell Dlg 2", kSans},
     FaceSubstitution{u"System", kSans},
     // Times New Roman's metrics; Liberation Serif copies them.
-    FaceSubstitution{u"Times New Roman", kSerif, true},
-    FaceSubstitution{u"Times", kSerif, true},
+    FaceSubstitution{u"Times New Roman", kSerif},
+    FaceSubstitution{u"Times", kSerif},
     FaceSubstitution{u"MS Serif", kSerif},
     // Courier New's fixed pitch; Liberation Mono copies it.
-    FaceSubstitution{u"Courier New", kMono, true},
-    FaceSubstitution{u"Courier", kMono, true},
+    FaceSubstitution{u"Courier New", kMono},
+    FaceSubstitution{u"Courier", kMono},
     FaceSubstitution{u"Fixedsys", kMono},
     FaceSubstitution{u"Terminal", kMono},
     FaceSubstitution{u"Lucida Console", kMono},
@@ -134,8 +134,8 @@ constexpr std::array kTable = {
     FaceSubstitution{u"\uB3CB\uC6C0", kCjk},  // 돋움 (Dotum)
     FaceSubstitution{u"\uB9D1\uC740 \uACE0\uB515", kCjk},  // 맑은 고딕 (Malgun Gothic)
     // Symbol faces: their characters are drawn from a face rich in symbols.
-    FaceSubstitution{u"Symbol", kSymbols, false, SymbolEncoding::Symbol},
-    FaceSubstitution{u"Wingdings", kSymbols, false, SymbolEncoding::Wingdings},
+    FaceSubstitution{u"Symbol", kSymbols, SymbolEncoding::Symbol},
+    FaceSubstitution{u"Wingdings", kSymbols, SymbolEncoding::Wingdings},
     FaceSubstitution{u"Wingdings 2", kSymbols},
     FaceSubstitution{u"Wingdings 3", kSymbols},
     FaceSubstitution{u"Webdings", kSymbols},

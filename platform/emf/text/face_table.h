@@ -15,10 +15,6 @@ struct FaceSubstitution {
   std::u16string_view windowsFace;
   // Installed families to use, best first; the first one installed wins.
   std::span<const char* const> families;
-  // The Windows face states its average character width the classic way (the weighted average of the
-  // lowercase letters and the space), while its metric copy states the average of all its glyphs:
-  // the width is recomputed from the copy's letters so that requested widths come out as on Windows.
-  bool classicAverageWidth = false;
   // Text in the face is in a symbol face's own encoding.
   SymbolEncoding encoding = SymbolEncoding::None;
 };

@@ -47,7 +47,6 @@ SelectedFace SelectFace(const LogFont& font) {
   selected.syntheticBold = selected.bold && !choice->isBold;
   selected.syntheticItalic = selected.italic && !choice->isItalic;
   if (const FaceSubstitution* row = FindFaceSubstitution(font.faceName)) {
-    selected.classicAverageWidth = row->classicAverageWidth;
     selected.encoding = row->encoding;
   }
   return selected;

@@ -21,7 +21,6 @@ struct SelectedFace {
   bool italic = false;               // italic was asked for
   bool syntheticBold = false;        // asked for, but the face has no bold cut
   bool syntheticItalic = false;
-  bool classicAverageWidth = false;  // see FaceSubstitution
   SymbolEncoding encoding = SymbolEncoding::None;  // see FaceSubstitution
 };
 

@@ -53,20 +53,6 @@ FaceTables ReadFaceTables(FT_Face face) {
   return t;
 }
 
-int ClassicAverageWidth(FT_Face face) {
-  // Weights per thousand for the space and 'a' to 'z'.
-  static constexpr int kWeights[27] = {166, 64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6, 35, 20, 56,
-                                       56,  17, 4,  49, 56, 71,  31, 10, 18, 3,  18, 2};
-  long sum = 0;
-  for (int i = 0; i < 27; ++i) {
-    const FT_ULong ch = i == 0 ? ' ' : static_cast<FT_ULong>('a' + i - 1);
-    const FT_UInt index = FT_Get_Char_Index(face, ch);
-    if (index == 0 || FT_Load_Glyph(face, index, FT_LOAD_NO_SCALE) != 0) return 0;
-    sum += kWeights[i] * face->glyph->metrics.horiAdvance;
-  }
-  return static_cast<int>(sum / 1000);
-}
-
 GdiSize ResolveGdiSize(const FaceTables& t, double pixelHeight, double pixelWidth) {
   GdiSize size;
   const double cellUnits = std::max(1, t.winAscent + t.winDescent);

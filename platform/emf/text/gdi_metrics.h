@@ -28,10 +28,6 @@ struct FaceTables {
 // Reads the tables of an opened face; missing tables fall back to the face's generic metrics.
 FaceTables ReadFaceTables(FT_Face face);
 
-// The average width of the lowercase letters and the space, weighted by their frequency in English
-// text (the classic definition of xAvgCharWidth), in font units; 0 when a letter is missing.
-int ClassicAverageWidth(FT_Face face);
-
 // Largest em height we realise; larger requests are cut to it.
 inline constexpr double kMaxEmPixels = 10000;
 // Cell height used for lfHeight 0: the height GDI gives a TrueType face it is asked for at no size.

@@ -390,9 +390,6 @@ std::shared_ptr<const RealisedFont> Realise(const LogFont& font, double pixelHei
   FaceTables tables;
   if (selected.face) {
     tables = ReadFaceTables(selected.face->Face());
-    if (selected.classicAverageWidth) {
-      if (int average = ClassicAverageWidth(selected.face->Face()); average > 0) tables.averageCharWidth = average;
-    }
   } else {
     tables.winAscent = 1854;  // Arial's proportions, for metrics without a face
     tables.winDescent = 434;
