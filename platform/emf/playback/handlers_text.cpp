@@ -48,6 +48,13 @@ void DrawRun(Context& c, const TextRun& run) {
   double pixelHeight = std::clamp(lf.height * sy, -16384.0, 16384.0);
   double pixelWidth = std::clamp(std::abs(lf.width) * sx, 0.0, 16384.0);
   auto realised = Realise(font, pixelHeight, pixelWidth);
+  if (lf.width == 0 && realised && std::fabs(sx / sy - 1) > 0.05) {
+    // An anisotropic mapping squeezes the glyphs: the face's own width scales with x, its height with y.
+    double natural = realised->Metrics().averageCharWidth;
+    double squeezed = std::round(natural * sx / sy);
+    if (natural > 0 && squeezed != std::round(natural))
+      realised = Realise(font, pixelHeight, std::clamp(squeezed, 1.0, 16384.0));
+  }
   if (!realised) return;
   const text::FontMetrics& m = realised->Metrics();
 
