@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <map>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -48,6 +49,8 @@ struct Library {
   std::unordered_map<std::string, bool> installedFamilies;
   std::unordered_map<uint32_t, std::shared_ptr<SharedFace>> fallbackByCodepoint;
   std::optional<std::vector<std::shared_ptr<SharedFace>>> preferredFallbacks;
+  // Answers of ChooseFace by family, weight, slant, exactness and language.
+  std::map<std::tuple<std::string, int, bool, bool, std::string>, std::optional<FaceChoice>> choices;
 };
 
 Library& Lib() {
@@ -132,8 +135,10 @@ bool IsFamilyInstalled(const std::string& family) {
   return installed;
 }
 
-std::optional<FaceChoice> ChooseFace(const std::string& family, int weight, bool italic, bool exactFamily,
-                                     const char* language) {
+namespace {
+
+std::optional<FaceChoice> MatchFace(const std::string& family, int weight, bool italic, bool exactFamily,
+                                    const char* language) {
   Library& lib = Lib();
   if (!lib.config) return std::nullopt;
   PatternPtr pattern(FcPatternCreate());
@@ -158,6 +163,18 @@ std::optional<FaceChoice> ChooseFace(const std::string& family, int weight, bool
   choice.isBold = (face->style_flags & FT_STYLE_FLAG_BOLD) != 0 ||
                   (os2 != nullptr && os2->version != 0xFFFF && os2->usWeightClass >= 600);
   choice.isItalic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+  return choice;
+}
+
+}  // namespace
+
+std::optional<FaceChoice> ChooseFace(const std::string& family, int weight, bool italic, bool exactFamily,
+                                     const char* language) {
+  auto key = std::make_tuple(family, weight, italic, exactFamily, std::string(language ? language : ""));
+  auto& choices = Lib().choices;
+  if (auto it = choices.find(key); it != choices.end()) return it->second;
+  auto choice = MatchFace(family, weight, italic, exactFamily, language);
+  choices.emplace(std::move(key), choice);
   return choice;
 }
 
