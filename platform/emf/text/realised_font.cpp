@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <map>
 #include <tuple>
 #include <unordered_map>
@@ -15,6 +16,7 @@
 #include "platform/emf/text/font_library.h"
 #include "platform/emf/text/font_selection.h"
 #include "platform/emf/text/gdi_metrics.h"
+#include "platform/emf/text/glyph_outline.h"
 #include "platform/emf/text/glyph_mask.h"
 #include "platform/emf/text/symbol_encoding.h"
 
@@ -111,7 +113,7 @@ class GdiFont final : public RealisedFont {
       return;
     }
     const Rotation rotation{std::cos(angleRadians), std::sin(angleRadians)};
-    const int64_t angleKey = std::llround(std::remainder(angleRadians, 2 * M_PI) * 1e5);
+    const int64_t angleKey = std::llround(std::remainder(angleRadians, 2 * std::numbers::pi) * 1e5);
     for (size_t i = 0; i < count; ++i) {
       const GlyphOrigin& o = origins[i];
       if (!std::isfinite(o.x) || !std::isfinite(o.y) || std::fabs(o.x) > 1e7 || std::fabs(o.y) > 1e7) continue;
@@ -271,71 +273,8 @@ class GdiFont final : public RealisedFont {
       if (!std::isfinite(origins[i].x) || !std::isfinite(origins[i].y)) continue;
       FT_GlyphSlot g = LoadGlyph(glyph.faceSlot, glyph.index, kOutlineLoad);
       if (g == nullptr || g->format != FT_GLYPH_FORMAT_OUTLINE) continue;
-      AppendOutline(cr, g->outline, origins[i], rotation);
+      AppendGlyphOutline(cr, g->outline, origins[i].x, origins[i].y, rotation.cos, rotation.sin);
     }
-  }
-
-  struct OutlineSink {
-    cairo_t* cr;
-    GlyphOrigin origin;
-    Rotation rotation;
-    double lastX = 0;
-    double lastY = 0;
-    bool open = false;
-    // Glyph space (26.6 pixels, y up) to the page (y down), turned by the escapement.
-    void Map(const FT_Vector* v, double& x, double& y) const {
-      const double gx = v->x / 64.0;
-      const double gy = v->y / 64.0;
-      x = origin.x + gx * rotation.cos - gy * rotation.sin;
-      y = origin.y - gx * rotation.sin - gy * rotation.cos;
-    }
-  };
-
-  static void AppendOutline(cairo_t* cr, const FT_Outline& outline, const GlyphOrigin& origin,
-                            const Rotation& rotation) {
-    static const FT_Outline_Funcs kFuncs = {
-        [](const FT_Vector* to, void* user) -> int {
-          auto* s = static_cast<OutlineSink*>(user);
-          if (s->open) cairo_close_path(s->cr);
-          s->Map(to, s->lastX, s->lastY);
-          cairo_move_to(s->cr, s->lastX, s->lastY);
-          s->open = true;
-          return 0;
-        },
-        [](const FT_Vector* to, void* user) -> int {
-          auto* s = static_cast<OutlineSink*>(user);
-          s->Map(to, s->lastX, s->lastY);
-          cairo_line_to(s->cr, s->lastX, s->lastY);
-          return 0;
-        },
-        [](const FT_Vector* control, const FT_Vector* to, void* user) -> int {
-          auto* s = static_cast<OutlineSink*>(user);
-          double cx, cy, x, y;
-          s->Map(control, cx, cy);
-          s->Map(to, x, y);
-          // The quadratic curve as the cubic that traces it.
-          cairo_curve_to(s->cr, s->lastX + 2.0 / 3 * (cx - s->lastX), s->lastY + 2.0 / 3 * (cy - s->lastY),
-                         x + 2.0 / 3 * (cx - x), y + 2.0 / 3 * (cy - y), x, y);
-          s->lastX = x;
-          s->lastY = y;
-          return 0;
-        },
-        [](const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) -> int {
-          auto* s = static_cast<OutlineSink*>(user);
-          double x1, y1, x2, y2, x, y;
-          s->Map(c1, x1, y1);
-          s->Map(c2, x2, y2);
-          s->Map(to, x, y);
-          cairo_curve_to(s->cr, x1, y1, x2, y2, x, y);
-          s->lastX = x;
-          s->lastY = y;
-          return 0;
-        },
-        0, 0};
-    OutlineSink sink{cr, origin, rotation};
-    FT_Outline copy = outline;
-    FT_Outline_Decompose(&copy, &kFuncs, &sink);
-    if (sink.open) cairo_close_path(cr);
   }
 
   std::string family_;

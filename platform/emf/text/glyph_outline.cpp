@@ -1,0 +1,78 @@
+#include "platform/emf/text/glyph_outline.h"
+
+#include FT_OUTLINE_H
+
+namespace velto::emf::text {
+namespace {
+
+struct OutlineSink {
+  cairo_t* cr;
+  double originX;
+  double originY;
+  double cos;
+  double sin;
+  double lastX = 0;
+  double lastY = 0;
+  bool open = false;
+
+  // Glyph space (26.6 pixels, y up) to the page (y down), turned by the escapement.
+  void Map(const FT_Vector* v, double& x, double& y) const {
+    const double gx = v->x / 64.0;
+    const double gy = v->y / 64.0;
+    x = originX + gx * cos - gy * sin;
+    y = originY - gx * sin - gy * cos;
+  }
+};
+
+int MoveTo(const FT_Vector* to, void* user) {
+  auto* s = static_cast<OutlineSink*>(user);
+  if (s->open) cairo_close_path(s->cr);
+  s->Map(to, s->lastX, s->lastY);
+  cairo_move_to(s->cr, s->lastX, s->lastY);
+  s->open = true;
+  return 0;
+}
+
+int LineTo(const FT_Vector* to, void* user) {
+  auto* s = static_cast<OutlineSink*>(user);
+  s->Map(to, s->lastX, s->lastY);
+  cairo_line_to(s->cr, s->lastX, s->lastY);
+  return 0;
+}
+
+int ConicTo(const FT_Vector* control, const FT_Vector* to, void* user) {
+  auto* s = static_cast<OutlineSink*>(user);
+  double cx, cy, x, y;
+  s->Map(control, cx, cy);
+  s->Map(to, x, y);
+  // The quadratic curve as the cubic that traces it.
+  cairo_curve_to(s->cr, s->lastX + 2.0 / 3 * (cx - s->lastX), s->lastY + 2.0 / 3 * (cy - s->lastY),
+                 x + 2.0 / 3 * (cx - x), y + 2.0 / 3 * (cy - y), x, y);
+  s->lastX = x;
+  s->lastY = y;
+  return 0;
+}
+
+int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+  auto* s = static_cast<OutlineSink*>(user);
+  double x1, y1, x2, y2, x, y;
+  s->Map(c1, x1, y1);
+  s->Map(c2, x2, y2);
+  s->Map(to, x, y);
+  cairo_curve_to(s->cr, x1, y1, x2, y2, x, y);
+  s->lastX = x;
+  s->lastY = y;
+  return 0;
+}
+
+}  // namespace
+
+void AppendGlyphOutline(cairo_t* cr, const FT_Outline& outline, double x, double y, double cos, double sin) {
+  static const FT_Outline_Funcs kFuncs = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
+  OutlineSink sink{cr, x, y, cos, sin};
+  FT_Outline copy = outline;  // decomposing does not change it, but the call takes it mutable
+  FT_Outline_Decompose(&copy, &kFuncs, &sink);
+  if (sink.open) cairo_close_path(cr);
+}
+
+}  // namespace velto::emf::text

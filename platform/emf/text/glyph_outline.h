@@ -1,0 +1,16 @@
+#pragma once
+// Glyph outlines as cairo paths, for text drawn inside a path bracket and for text too large to cache
+// as bitmaps.
+
+#include <cairo.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+namespace velto::emf::text {
+
+// Appends `outline` (26.6 pixels, y up, origin at the glyph origin) to cr's current path with its
+// origin at (x, y) on the page (y down), turned counter-clockwise by the angle whose cosine and sine
+// are given. Each contour becomes one closed sub-path; quadratic pieces become cubic ones.
+void AppendGlyphOutline(cairo_t* cr, const FT_Outline& outline, double x, double y, double cos, double sin);
+
+}  // namespace velto::emf::text
