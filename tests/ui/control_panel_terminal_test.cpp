@@ -28,6 +28,17 @@ namespace {
 namespace pf = velto::platform;
 using namespace std::chrono_literals;
 
+// Pseudo-terminals may be missing in a bare container; the tests that need one are skipped there.
+bool PseudoTerminalsAvailable() {
+  int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+#define REQUIRE_PSEUDO_TERMINAL() \
+  if (!PseudoTerminalsAvailable()) GTEST_SKIP() << "no pseudo-terminals here"
+
 // A pseudo-terminal with the control panel running on its slave end and a reader collecting the screen
 // output from its master end.
 class PanelOnTerminal {
@@ -117,6 +128,7 @@ class PanelOnTerminal {
 };
 
 TEST(ControlPanelTerminal, InstallsWithEveryStageShownThenOpensTheAboutBoxAndCloses) {
+  REQUIRE_PSEUDO_TERMINAL();
   test::PrinterEnvironment env;
   PanelOnTerminal panel;
   ASSERT_TRUE(panel.WaitFor("虚拟打印机控制台"));
@@ -140,6 +152,7 @@ TEST(ControlPanelTerminal, InstallsWithEveryStageShownThenOpensTheAboutBoxAndClo
 }
 
 TEST(ControlPanelTerminal, TestButtonWithoutPrinterAndUninstallWithoutPrinterSayWhy) {
+  REQUIRE_PSEUDO_TERMINAL();
   test::PrinterEnvironment env;
   PanelOnTerminal panel;
   ASSERT_TRUE(panel.WaitFor("测试打印机"));
@@ -159,6 +172,7 @@ TEST(ControlPanelTerminal, TestButtonWithoutPrinterAndUninstallWithoutPrinterSay
 }
 
 TEST(ControlPanelTerminal, ALinkThatCannotBeOpenedRingsTheBell) {
+  REQUIRE_PSEUDO_TERMINAL();
   test::PrinterEnvironment env;
   pf::RecordingShell shell;
   shell.openResult = 2;
@@ -192,6 +206,7 @@ class QuestionDialog : public pf::TerminalDialog {
 };
 
 TEST(ControlPanelTerminal, YesNoBoxesAnswerByLetterOrButtonAndIgnoreEscape) {
+  REQUIRE_PSEUDO_TERMINAL();
   QuestionDialog dialog;
   PanelOnTerminal terminal([&](pf::TerminalIo& io) { return dialog.RunModal(io); });
   ASSERT_TRUE(terminal.WaitFor("提问"));
