@@ -69,10 +69,12 @@ GdiSize ResolveGdiSize(const FaceTables& t, double pixelHeight, double pixelWidt
     size.emPixels = RoundHalfUp(size.cellPixels * t.unitsPerEm / cellUnits);
   }
   size.emPixels = std::clamp(size.emPixels, 0, static_cast<int>(kMaxEmPixels));
-  const double naturalAverage = static_cast<double>(t.averageCharWidth) * size.emPixels / t.unitsPerEm;
-  const double wanted = std::min(std::fabs(pixelWidth), kMaxEmPixels);
-  if (wanted >= 0.5 && naturalAverage > 0) {
-    size.xScale = std::clamp(RoundHalfUp(wanted) / naturalAverage, 1.0 / 64, 64.0);
+  // The stretch that turns the average width GDI reports (whole pixels) into the one asked for.
+  const int naturalAverage = RoundHalfUp(static_cast<double>(t.averageCharWidth) * size.emPixels / t.unitsPerEm);
+  const int wanted = WholePixels(std::min(std::fabs(pixelWidth), kMaxEmPixels));
+  if (wanted >= 1 && naturalAverage > 0) {
+    size.averageWidth = wanted;
+    size.xScale = std::clamp(static_cast<double>(wanted) / naturalAverage, 1.0 / 64, 64.0);
     if (size.xScale * size.emPixels > kMaxEmPixels) size.xScale = kMaxEmPixels / size.emPixels;
   }
   return size;
@@ -93,7 +95,7 @@ FontMetrics ComputeGdiMetrics(const FaceTables& t, const GdiSize& size) {
   // GDI's external leading: the line gap beyond what the Windows ascent and descent already hold.
   const int hheaHeight = t.hheaAscender - t.hheaDescender;
   m.externalLeading = std::max(0, RoundHalfUp((t.hheaLineGap - (cellUnits - hheaHeight)) * scale));
-  m.averageCharWidth = RoundHalfUp(t.averageCharWidth * xScale);
+  m.averageCharWidth = size.averageWidth > 0 ? size.averageWidth : RoundHalfUp(t.averageCharWidth * xScale);
   m.maxCharWidth = std::max(m.averageCharWidth, static_cast<double>(RoundHalfUp(t.maxAdvanceWidth * xScale)));
   m.underlineThickness = std::max(1, RoundHalfUp(t.underlineThickness * scale));
   m.underlinePosition = std::max(0, RoundHalfUp(-t.underlinePosition * scale));

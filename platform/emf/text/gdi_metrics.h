@@ -37,6 +37,7 @@ struct GdiSize {
   int emPixels = 0;     // pixels per em (vertical); 0: too small to draw
   int cellPixels = 0;   // the cell height asked for, or the one the em gives
   double xScale = 1;    // horizontal stretch so that the average width matches a requested width
+  int averageWidth = 0;  // the average width asked for; 0 when none was
 };
 
 // `pixelHeight`: negative em height, positive cell height, 0 default; `pixelWidth` 0: natural width.
