@@ -1,0 +1,85 @@
+// Device-independent bitmaps of every depth and layout, stretched onto the page.
+#include "tests/emf/playback_fixture.h"
+
+namespace velto::test {
+namespace {
+
+using emf::kBlack;
+using emf::kWhite;
+using emf::MakeRgb;
+
+constexpr emf::Rgb kRed = MakeRgb(255, 0, 0), kGreen = MakeRgb(0, 255, 0), kBlue = MakeRgb(0, 0, 255);
+
+// Plays a 2 × 2 bitmap stretched to 40 × 40 at (10, 10) and returns the four quadrant colours:
+// top-left, top-right, bottom-left, bottom-right.
+std::vector<emf::Rgb> Quadrants(const Dib& dib) {
+  auto rec = PixelRecorder();
+  AddStretchDIBits(rec, dib, 10, 10, 40, 40, 2, 2);
+  auto s = PlayRecording(rec);
+  return {s->Pixel(15, 15), s->Pixel(45, 15), s->Pixel(15, 45), s->Pixel(45, 45)};
+}
+
+const std::vector<emf::Rgb> kExpected{kRed, kGreen, kBlue, kWhite};
+
+TEST(PlaybackBitmaps, PalettedDepths) {
+  std::vector<uint32_t> table{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+  // 1 bit: only two colours, so test red/green over green/red.
+  Dib one = MakeDib(2, 2, 1, {0xFF0000, 0x00FF00}, {{0x40}, {0x80}});
+  EXPECT_EQ(Quadrants(one), (std::vector<emf::Rgb>{kRed, kGreen, kGreen, kRed}));
+  Dib four = MakeDib(2, 2, 4, table, {{0x01}, {0x23}});
+  EXPECT_EQ(Quadrants(four), kExpected);
+  Dib eight = MakeDib(2, 2, 8, table, {{0, 1}, {2, 3}});
+  EXPECT_EQ(Quadrants(eight), kExpected);
+}
+
+TEST(PlaybackBitmaps, DirectColourDepths) {
+  Dib rgb24 = MakeDib(2, 2, 24, {}, {{0, 0, 255, 0, 255, 0}, {255, 0, 0, 255, 255, 255}});
+  EXPECT_EQ(Quadrants(rgb24), kExpected);
+  Dib rgb32 = MakeDib(2, 2, 32, {}, {{0, 0, 255, 0, 0, 255, 0, 0}, {255, 0, 0, 0, 255, 255, 255, 0}});
+  EXPECT_EQ(Quadrants(rgb32), kExpected);
+  // 16 bits, 5-5-5: red 0x7C00, green 0x03E0, blue 0x001F, white 0x7FFF.
+  Dib rgb16 = MakeDib(2, 2, 16, {}, {{0x00, 0x7C, 0xE0, 0x03}, {0x1F, 0x00, 0xFF, 0x7F}});
+  EXPECT_EQ(Quadrants(rgb16), kExpected);
+  // 16 bits with 5-6-5 bit fields (the masks stand where the colour table would).
+  Dib fields = MakeDib(2, 2, 16, {0xF800, 0x07E0, 0x001F}, {{0x00, 0xF8, 0xE0, 0x07}, {0x1F, 0x00, 0xFF, 0xFF}}, 3);
+  fields.info[32] = 0;  // colours used: none (the three words are masks)
+  // Compression BI_BITFIELDS and bits uncompressed: lay the rows out as for BI_RGB.
+  Dib raw = MakeDib(2, 2, 16, {}, {{0x00, 0xF8, 0xE0, 0x07}, {0x1F, 0x00, 0xFF, 0xFF}});
+  fields.bits = raw.bits;
+  EXPECT_EQ(Quadrants(fields), kExpected);
+}
+
+TEST(PlaybackBitmaps, TopDownRowsAndRle8) {
+  Dib topDown = MakeDib(2, 2, 24, {}, {{0, 0, 255, 0, 255, 0}, {255, 0, 0, 255, 255, 255}}, 0, true);
+  EXPECT_EQ(Quadrants(topDown), kExpected);
+  // RLE8, bottom row first: [2 × index 2? no: index 2, index 3], end of line, [index 0, index 1], end.
+  std::vector<uint8_t> rle{1, 2, 1, 3, 0, 0, 1, 0, 1, 1, 0, 1};
+  Dib rle8 = MakeDib(2, 2, 8, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, {rle}, 1);
+  EXPECT_EQ(Quadrants(rle8), kExpected);
+}
+
+TEST(PlaybackBitmaps, StretchingMirrorsWithNegativeExtents) {
+  Dib eight = MakeDib(2, 2, 8, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, {{0, 1}, {2, 3}});
+  auto rec = PixelRecorder();
+  AddStretchDIBits(rec, eight, 50, 10, -40, 40, 2, 2);  // mirrored left to right onto 10..50
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(15, 15), kGreen);
+  EXPECT_EQ(s->Pixel(45, 15), kRed);
+  EXPECT_EQ(s->Pixel(5, 15), kWhite);
+  EXPECT_EQ(s->Pixel(55, 15), kWhite);
+}
+
+TEST(PlaybackBitmaps, ShrinkingKeepsDarkPixelsByDefault) {
+  // A 10 × 10 white bitmap with one black column, shrunk to 2 × 2: black on white keeps the line.
+  std::vector<std::vector<uint8_t>> rows(10, std::vector<uint8_t>(10, 1));
+  for (auto& r : rows) r[3] = 0;
+  Dib dib = MakeDib(10, 10, 8, {0x000000, 0xFFFFFF}, rows);
+  auto rec = PixelRecorder();
+  AddStretchDIBits(rec, dib, 10, 10, 2, 2, 10, 10);
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(10, 10), kBlack);
+  EXPECT_EQ(s->Pixel(11, 11), kWhite);
+}
+
+}  // namespace
+}  // namespace velto::test

@@ -1,0 +1,113 @@
+// Damaged and hostile metafiles: playback never reads outside a record, never allocates what a size
+// field asks without checking, never loops without bound.
+#include <chrono>
+#include <optional>
+
+#include "tests/emf/playback_fixture.h"
+
+namespace velto::test {
+namespace {
+
+using emf::kBlack;
+using emf::kWhite;
+
+std::vector<uint8_t> Record(uint32_t type, const std::vector<uint32_t>& words,
+                            std::optional<uint32_t> sizeOverride = std::nullopt) {
+  emf::RecordBytes b;
+  b.U32(type).U32(sizeOverride.value_or(static_cast<uint32_t>(8 + 4 * words.size())));
+  for (uint32_t w : words) b.U32(w);
+  return b.Bytes();
+}
+
+TEST(PlaybackRobustness, CountsPastTheRecordAreRefused) {
+  auto rec = PixelRecorder();
+  // POLYGON16 claiming a billion points with room for two; POLYPOLYGON with a bad per-polygon count.
+  rec.AddRaw(Record(emf::EMR_POLYGON16, {0, 0, 10, 10, 1000000000, 0, 0}));
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(5, 5), kWhite);
+
+  auto rec2 = PixelRecorder();
+  rec2.AddRaw(Record(emf::EMR_POLYPOLYGON16, {0, 0, 10, 10, 2, 3, 0xFFFFFFFF, 2, 0, 0, 0}));
+  rec2.AddRaw(Record(emf::EMR_EXTTEXTOUTW, {0, 0, 0, 0, 1, 0, 0, 0, 0, 0x7FFFFFFF, 0xFFFFFF00, 0, 0, 0, 0, 0, 0}));
+  rec2.AddRaw(Record(emf::EMR_EXTSELECTCLIPRGN, {0xFFFFFFF0, 1, 32, 1, 0x7FFFFFFF, 0}));
+  PlayRecording(rec2);
+}
+
+TEST(PlaybackRobustness, HugeBitmapHeadersAreNotAllocated) {
+  auto rec = PixelRecorder();
+  Dib tiny = MakeDib(1, 1, 24, {}, {{0, 0, 0}});
+  // Claim 2^20 × 2^20 pixels with RLE compression (which needs no bits to match).
+  tiny.info[4] = 0, tiny.info[5] = 0, tiny.info[6] = 0x10, tiny.info[7] = 0;
+  tiny.info[8] = 0, tiny.info[9] = 0, tiny.info[10] = 0x10, tiny.info[11] = 0;
+  tiny.info[14] = 8, tiny.info[16] = 1;
+  AddStretchDIBits(rec, tiny, 0, 0, 50, 50, 1, 1);
+  auto start = std::chrono::steady_clock::now();
+  auto s = PlayRecording(rec);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(s->Pixel(10, 10), kWhite);
+}
+
+TEST(PlaybackRobustness, ZeroSizedRecordEndsPlayback) {
+  auto rec = PixelRecorder();
+  rec.SelectObject(kBlackBrush).Rectangle({0, 0, 20, 20});
+  rec.AddRaw(Record(emf::EMR_RECTANGLE, {40, 40, 60, 60}, 0));
+  rec.Rectangle({70, 70, 90, 90});
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(10, 10), kBlack);
+  EXPECT_EQ(s->Pixel(80, 80), kWhite);
+}
+
+TEST(PlaybackRobustness, ShortRecordStopsPlayback) {
+  auto rec = PixelRecorder();
+  rec.SelectObject(kBlackBrush);
+  rec.AddRaw(Record(emf::EMR_RECTANGLE, {1, 2}));  // needs four coordinates
+  rec.Rectangle({0, 0, 20, 20});
+  auto metafile = emf::Metafile::FromBytes(rec.Finish());
+  auto s = emf::Surface::Create(100, 100, emf::Surface::Kind::Colour);
+  s->FillRect({0, 0, 100, 100}, kWhite);
+  EXPECT_FALSE(emf::PlayMetafile(*s, *metafile, {0, 0, 100, 100}));
+  EXPECT_EQ(s->Pixel(10, 10), kWhite);
+}
+
+TEST(PlaybackRobustness, DeepSaveDcAndBadHandles) {
+  auto rec = PixelRecorder();
+  for (int i = 0; i < 20000; ++i) rec.SaveDC();
+  rec.RestoreDC(-100000).RestoreDC(0).RestoreDC(123456);
+  rec.SelectObject(70000).DeleteObject(0xFFFFFFFF).SelectObject(emf::StockObject(1234));
+  rec.CreatePen(0xFFFFFF, 0, 1, 0);
+  rec.SelectObject(kBlackBrush).Rectangle({0, 0, 20, 20});
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(10, 10), kBlack);
+}
+
+TEST(PlaybackRobustness, HugeCoordinatesAndTransformsFinishQuickly) {
+  auto rec = PixelRecorder();
+  rec.SelectObject(kBlackBrush);
+  rec.Rectangle({-2000000000, -2000000000, 2000000000, 2000000000});
+  rec.MoveTo({-2000000000, 5}).LineTo({2000000000, 7});
+  rec.Ellipse({-2000000000, -2000000000, 2000000000, 2000000000});
+  emf::RecordBytes x;
+  x.F32(1e30f).F32(0).F32(0).F32(1e30f).F32(0).F32(0);
+  rec.Add(emf::EMR_SETWORLDTRANSFORM, x);
+  rec.Rectangle({1, 1, 2, 2});
+  rec.Add(emf::EMR_ANGLEARC, emf::RecordBytes().I32(50).I32(50).U32(0xFFFFFFFF).F32(0).F32(1e30f));
+  auto start = std::chrono::steady_clock::now();
+  PlayRecording(rec);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(PlaybackRobustness, RandomBytesAfterTheHeader) {
+  // Bytes that look like records of every type with short or garbage payloads.
+  for (uint32_t type = 2; type < 125; ++type) {
+    auto rec = PixelRecorder();
+    std::vector<uint32_t> words;
+    for (uint32_t i = 0; i < 30; ++i) words.push_back(i * 0x9E3779B9u ^ type);
+    rec.AddRaw(Record(type, words));
+    rec.AddRaw(Record(type, {}));
+    rec.AddRaw(Record(type, {0xFFFFFFFF, 0x80000000, 0x7FFFFFFF}));
+    PlayRecording(rec);
+  }
+}
+
+}  // namespace
+}  // namespace velto::test

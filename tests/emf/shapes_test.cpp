@@ -1,0 +1,139 @@
+// Shapes and lines drawn as GDI draws them into a bitmap: exact pixels, no anti-aliasing.
+#include "tests/emf/playback_fixture.h"
+
+namespace velto::test {
+namespace {
+
+using emf::kBlack;
+using emf::kWhite;
+
+TEST(PlaybackShapes, FrameMapsOntoTheDestinationRectangle) {
+  // Frame 5 mm .. 15 mm on a 10 px/mm device: recording pixels 50..150 land on 0..100 of the destination.
+  emf::MetafileRecorder rec(emf::RectL{500, 500, 1500, 1500}, emf::SizeL{1000, 1000}, emf::SizeL{100, 100});
+  rec.SelectObject(kNullPen).SelectObject(kBlackBrush).Rectangle({60, 60, 71, 71});
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(10, 10), kBlack);
+  EXPECT_EQ(s->Pixel(19, 19), kBlack);
+  EXPECT_EQ(s->Pixel(9, 9), kWhite);
+  EXPECT_EQ(s->Pixel(20, 20), kWhite);
+
+  // Twice the destination size: everything doubles.
+  auto metafile = emf::Metafile::FromBytes(rec.Finish());
+  auto big = emf::Surface::Create(200, 200, emf::Surface::Kind::Colour);
+  big->FillRect({0, 0, 200, 200}, kWhite);
+  emf::PlayMetafile(*big, *metafile, {0, 0, 200, 200});
+  EXPECT_EQ(big->Pixel(20, 20), kBlack);
+  EXPECT_EQ(big->Pixel(39, 39), kBlack);
+  EXPECT_EQ(big->Pixel(19, 19), kWhite);
+  EXPECT_EQ(big->Pixel(41, 41), kWhite);
+}
+
+TEST(PlaybackShapes, RectangleLeavesOutRightAndBottomEdges) {
+  auto rec = PixelRecorder();
+  rec.SelectObject(kBlackPen).SelectObject(emf::StockObject(0)).Rectangle({10, 10, 20, 20});
+  rec.SelectObject(kNullPen).SelectObject(kBlackBrush).Rectangle({40, 40, 50, 50});
+  auto s = PlayRecording(rec);
+  // With a pen: the outline covers 10..19, the inside stays white.
+  EXPECT_EQ(s->Pixel(10, 10), kBlack);
+  EXPECT_EQ(s->Pixel(19, 15), kBlack);
+  EXPECT_EQ(s->Pixel(15, 19), kBlack);
+  EXPECT_EQ(s->Pixel(20, 15), kWhite);
+  EXPECT_EQ(s->Pixel(15, 20), kWhite);
+  EXPECT_EQ(s->Pixel(15, 15), kWhite);
+  // Without a pen the fill is one pixel smaller: 40..48.
+  EXPECT_EQ(s->Pixel(40, 40), kBlack);
+  EXPECT_EQ(s->Pixel(48, 48), kBlack);
+  EXPECT_EQ(s->Pixel(49, 45), kWhite);
+  EXPECT_EQ(s->Pixel(45, 49), kWhite);
+}
+
+TEST(PlaybackShapes, LinesLeaveOutTheirLastPixel) {
+  auto rec = PixelRecorder();
+  rec.MoveTo({10, 10}).LineTo({20, 10});
+  rec.MoveTo({30, 30}).LineTo({30, 40});
+  rec.MoveTo({50, 50}).LineTo({60, 60});
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(10, 10), kBlack);
+  EXPECT_EQ(s->Pixel(19, 10), kBlack);
+  EXPECT_EQ(s->Pixel(20, 10), kWhite);
+  EXPECT_EQ(s->Pixel(30, 39), kBlack);
+  EXPECT_EQ(s->Pixel(30, 40), kWhite);
+  EXPECT_EQ(s->Pixel(55, 55), kBlack);
+  EXPECT_EQ(s->Pixel(59, 59), kBlack);
+  EXPECT_EQ(s->Pixel(60, 60), kWhite);
+  // One pixel wide: nothing above or below the horizontal line.
+  EXPECT_EQ(s->Pixel(15, 9), kWhite);
+  EXPECT_EQ(s->Pixel(15, 11), kWhite);
+}
+
+TEST(PlaybackShapes, CosmeticPensStayOnePixelUnderScaling) {
+  auto rec = PixelRecorder();
+  rec.SetMapMode(8).SetWindowExt({10, 10}).SetViewportExt({40, 40});
+  rec.CreatePen(1, 0, 1, emf::ColorRef(0, 0, 0)).SelectObject(1);
+  rec.MoveTo({1, 5}).LineTo({20, 5});  // device y 20
+  rec.CreatePen(2, 0, 2, emf::ColorRef(0, 0, 0)).SelectObject(2);
+  rec.MoveTo({1, 15}).LineTo({20, 15});  // device y 60, 8 pixels wide
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(30, 20), kBlack);
+  EXPECT_EQ(s->Pixel(30, 19), kWhite);
+  EXPECT_EQ(s->Pixel(30, 21), kWhite);
+  int wide = 0;
+  for (int y = 50; y < 70; ++y) wide += s->Pixel(30, y) == kBlack;
+  EXPECT_EQ(wide, 8);
+}
+
+TEST(PlaybackShapes, PolygonFillModesDiffer) {
+  // A pentagram: its centre is outside with alternate filling, inside with winding.
+  std::vector<emf::PointL> star{{50, 5}, {78, 90}, {5, 35}, {95, 35}, {22, 90}};
+  auto alternate = PixelRecorder();
+  alternate.SelectObject(kNullPen).SelectObject(kBlackBrush).SetPolyFillMode(1).Polygon16(star);
+  auto winding = PixelRecorder();
+  winding.SelectObject(kNullPen).SelectObject(kBlackBrush).SetPolyFillMode(2).Polygon16(star);
+  auto a = PlayRecording(alternate);
+  auto w = PlayRecording(winding);
+  EXPECT_EQ(a->Pixel(50, 50), kWhite);
+  EXPECT_EQ(w->Pixel(50, 50), kBlack);
+  EXPECT_EQ(a->Pixel(50, 20), kBlack);
+}
+
+TEST(PlaybackShapes, EllipseStaysInsideItsBox) {
+  auto rec = PixelRecorder();
+  rec.SelectObject(kBlackBrush).Ellipse({20, 20, 80, 60});
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(50, 40), kBlack);
+  EXPECT_EQ(s->Pixel(21, 21), kWhite);  // corner of the box is outside the ellipse
+  EXPECT_EQ(s->Pixel(50, 19), kWhite);
+  EXPECT_EQ(s->Pixel(50, 60), kWhite);
+  EXPECT_EQ(s->Pixel(50, 20), kBlack);
+}
+
+TEST(PlaybackShapes, BeziersAndPathsFill) {
+  auto rec = PixelRecorder();
+  rec.SelectObject(kNullPen).SelectObject(kBlackBrush);
+  rec.Add(emf::EMR_BEGINPATH);
+  rec.MoveTo({10, 10}).LineTo({40, 10}).LineTo({40, 40}).LineTo({10, 40});
+  rec.Add(emf::EMR_CLOSEFIGURE);
+  rec.Add(emf::EMR_ENDPATH);
+  // Nothing is drawn while the path is being built; FILLPATH draws it.
+  rec.Add(emf::EMR_FILLPATH, emf::RecordBytes().Rect({10, 10, 40, 40}));
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(25, 25), kBlack);
+  EXPECT_EQ(s->Pixel(45, 25), kWhite);
+}
+
+TEST(PlaybackShapes, MonochromeSurfaceEndsBlackAndWhite) {
+  auto rec = PixelRecorder();
+  rec.CreateBrush(1, 0, emf::ColorRef(200, 30, 30)).SelectObject(1).Rectangle({10, 10, 50, 50});
+  rec.CreateBrush(2, 0, emf::ColorRef(250, 250, 200)).SelectObject(2).Rectangle({50, 50, 90, 90});
+  auto s = PlayRecording(rec, 100, emf::Surface::Kind::Monochrome);
+  for (int y = 0; y < 100; y += 3)
+    for (int x = 0; x < 100; x += 3) {
+      auto p = s->Pixel(x, y);
+      ASSERT_TRUE(p == kBlack || p == kWhite) << x << "," << y;
+    }
+  EXPECT_EQ(s->Pixel(30, 30), kBlack);
+  EXPECT_EQ(s->Pixel(70, 70), kWhite);
+}
+
+}  // namespace
+}  // namespace velto::test
