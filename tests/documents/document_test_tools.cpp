@@ -45,8 +45,24 @@ bool MakeSpoolJob(const std::string& spoolPath, int pages, SpoolJob& job) {
     std::string label = "Page " + std::to_string(i);
     metafiles.push_back(SimplePage(std::u16string(label.begin(), label.end())));
   }
-  if (!WriteSpoolFile(spoolPath, metafiles)) return false;
-  return ReadSpoolJob(spoolPath, job) && job.pageCount == pages;
+  return MakeSpoolJob(spoolPath, metafiles, job);
+}
+
+bool MakeSpoolJob(const std::string& spoolPath, const std::vector<std::vector<uint8_t>>& pages, SpoolJob& job) {
+  if (!WriteSpoolFile(spoolPath, pages)) return false;
+  return ReadSpoolJob(spoolPath, job) && job.pageCount == static_cast<int>(pages.size());
+}
+
+std::vector<std::vector<uint8_t>> PagesWithDamagedSecond() {
+  auto rec = A4Recorder();
+  rec.SelectObject(0xFFFFFFu);  // no such object
+  rec.Polygon16(std::vector<emf::PointL>{{0, 0}, {100000000, -100000000}, {-5, 7}});
+  rec.Add(emf::EMR_RECTANGLE, emf::RecordBytes().I32(0));  // record too short for its rectangle
+  rec.Add(emf::EMR_EXTTEXTOUTW, emf::RecordBytes().Zeros(12).U32(0xFFFFFFFFu).Zeros(40));
+  std::vector<uint8_t> damaged = rec.Finish();
+  // And a record size in the middle that points past the end.
+  if (damaged.size() > 200) damaged[damaged.size() - 60] = 0xFF;
+  return {SimplePage(u"one"), damaged, SimplePage(u"three")};
 }
 
 std::vector<std::string> FilesIn(const std::string& folder) {

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 #include <map>
-#include <regex>
+#include <cstdio>
 #include <set>
 #include <sstream>
 
@@ -101,17 +101,23 @@ int DirectoryCount(const std::string& path) {
   return tif ? TIFFNumberOfDirectories(tif.get()) : -1;
 }
 
-// Tag numbers and their value text per directory, as tiffdump lists them.
+// Tag numbers and their value text per directory, as tiffdump lists them ("Name (256) SHORT (3) 1<1728>").
 std::vector<std::map<int, std::string>> DumpTags(const std::string& path) {
   std::vector<std::map<int, std::string>> dirs;
   test::ToolResult r = RunTool("tiffdump " + Quote(path));
   std::istringstream lines(r.output);
   std::string line;
-  std::regex tag(R"(^\S+ \((\d+)\) \S+ \(\d+\) \d+<(.*)>\s*$)");
   while (std::getline(lines, line)) {
     if (line.rfind("Directory ", 0) == 0) dirs.emplace_back();
-    std::smatch m;
-    if (!dirs.empty() && std::regex_match(line, m, tag)) dirs.back()[std::stoi(m[1])] = m[2];
+    const size_t open = line.find(" (");
+    const size_t first = line.find('<');
+    const size_t last = line.rfind('>');
+    if (dirs.empty() || open == std::string::npos || first == std::string::npos || last == std::string::npos ||
+        last < first)
+      continue;
+    int tag = 0;
+    if (std::sscanf(line.c_str() + open, " (%d)", &tag) != 1) continue;
+    dirs.back()[tag] = line.substr(first + 1, last - first - 1);
   }
   return dirs;
 }
@@ -430,6 +436,19 @@ TEST_F(FaxTiffJobTest, PagesThatCannotBeReadAreLeftOut) {
   EXPECT_FALSE(WriteTiffDocument(dir.File("missing.spl"), dir.File("none.tif"), job));
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.tif")));
   EXPECT_TRUE(test::FilesIn(temp).empty());
+}
+
+TEST_F(FaxTiffJobTest, DamagedPageStillGivesAValidDocument) {
+  SpoolJob damaged;
+  ASSERT_TRUE(test::MakeSpoolJob(dir.File("damaged.spl"), test::PagesWithDamagedSecond(), damaged));
+  for (const char* settings : {"", "tiffshpare=0\n", "tiffcompress=6\n"}) {
+    Settings(settings);
+    const std::string path = dir.File("damaged.tif");
+    ASSERT_TRUE(WriteTiffDocument(dir.File("damaged.spl"), path, damaged)) << settings;
+    test::ToolResult info = RunTool("tiffinfo -D " + Quote(path));
+    EXPECT_EQ(info.exitCode, 0) << info.output;
+    EXPECT_EQ(DirectoryCount(path), 3) << settings;
+  }
 }
 
 }  // namespace

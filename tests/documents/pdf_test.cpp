@@ -6,7 +6,8 @@
 
 #include <cmath>
 #include <filesystem>
-#include <regex>
+#include <algorithm>
+#include <cstdio>
 #include <sstream>
 
 #include "documents/dib_image.h"
@@ -101,31 +102,36 @@ class PdfDocumentTest : public ::testing::Test {
     for (const char* tool : {"pdfinfo", "pdfimages", "pdftoppm"})
       if (!test::ToolAvailable(tool)) GTEST_SKIP() << "poppler-utils missing";
   }
-  // "W x H" of every page, as pdfinfo reports them.
+  // "W x H" of every page, as pdfinfo reports them ("Page    1 size: 61 x 37 pts").
   std::vector<std::string> PageSizes(const std::string& path) {
     test::ToolResult r = RunTool("pdfinfo -f 1 -l 9999 " + Quote(path));
     std::vector<std::string> sizes;
-    std::regex size(R"(Page\s+\d+ size:\s+([\d.]+) x ([\d.]+) pts)");
-    for (std::sregex_iterator it(r.output.begin(), r.output.end(), size), end; it != end; ++it)
-      sizes.push_back((*it)[1].str() + " x " + (*it)[2].str());
+    std::istringstream lines(r.output);
+    for (std::string line; std::getline(lines, line);) {
+      int page = 0;
+      double w = 0, h = 0;
+      if (std::sscanf(line.c_str(), "Page %d size: %lf x %lf pts", &page, &w, &h) == 3) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%g x %g", w, h);
+        sizes.push_back(text);
+      }
+    }
     return sizes;
   }
   TempDir dir;
 };
 
-// Reads a binary PPM (P6, maxval 255) as 0xRRGGBB pixels.
+// Reads a binary PPM (P6, maxval 255, as pdftoppm and pdfimages write it) as 0xRRGGBB pixels.
 std::vector<uint32_t> ReadPpm(const std::string& path, int& width, int& height) {
   std::vector<uint8_t> bytes = test::ReadFileBytes(path);
-  std::string text(bytes.begin(), bytes.end());
-  std::regex header(R"(^P6\s+(\d+)\s+(\d+)\s+255\s)");
-  std::smatch m;
-  if (!std::regex_search(text, m, header)) return {};
-  width = std::stoi(m[1]);
-  height = std::stoi(m[2]);
-  size_t at = m[0].length();
+  std::istringstream header(std::string(bytes.begin(), bytes.begin() + std::min<size_t>(bytes.size(), 64)));
+  std::string magic;
+  int maxValue = 0;
+  if (!(header >> magic >> width >> height >> maxValue) || magic != "P6" || maxValue != 255) return {};
+  const size_t at = static_cast<size_t>(header.tellg()) + 1;  // one blank after the header
   std::vector<uint32_t> pixels;
-  for (size_t i = 0; i + 2 < bytes.size() - at + 1 && pixels.size() < size_t(width) * height; i += 3)
-    pixels.push_back((uint32_t(bytes[at + i]) << 16) | (uint32_t(bytes[at + i + 1]) << 8) | bytes[at + i + 2]);
+  for (size_t i = at; i + 2 < bytes.size() && pixels.size() < size_t(width) * height; i += 3)
+    pixels.push_back((uint32_t(bytes[i]) << 16) | (uint32_t(bytes[i + 1]) << 8) | bytes[i + 2]);
   return pixels;
 }
 
@@ -159,12 +165,14 @@ TEST_F(PdfDocumentTest, PagesAreTheirImagesExactly) {
   // One losslessly compressed RGB image per page, at the image's own size.
   test::ToolResult list = RunTool("pdfimages -list " + Quote(path));
   ASSERT_EQ(list.exitCode, 0) << list.output;
-  std::regex image(R"(^\s*(\d+)\s+\d+\s+image\s+(\d+)\s+(\d+)\s+rgb\s+3\s+8\s+image\s)");
+  // Columns: page num type width height color comp bpc enc ...
   std::vector<std::string> images;
   std::istringstream lines(list.output);
   for (std::string line; std::getline(lines, line);) {
-    std::smatch m;
-    if (std::regex_search(line, m, image)) images.push_back(m[1].str() + ":" + m[2].str() + "x" + m[3].str());
+    std::istringstream fields(line);
+    std::string page, num, type, width, height, colour, comp, bpc, enc;
+    if (!(fields >> page >> num >> type >> width >> height >> colour >> comp >> bpc >> enc) || type != "image") continue;
+    if (colour == "rgb" && comp == "3" && bpc == "8" && enc == "image") images.push_back(page + ":" + width + "x" + height);
   }
   EXPECT_EQ(images, (std::vector<std::string>{"1:61x37", "2:40x90"})) << list.output;
 
@@ -272,6 +280,16 @@ TEST_F(PdfJobTest, UnreadablePagesAreLeftOut) {
   EXPECT_FALSE(WritePdfDocument(dir.File("job.spl"), dir.File("no/folder/x.pdf"), job));
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.pdf")));
   EXPECT_TRUE(test::FilesIn(temp).empty());
+}
+
+TEST_F(PdfJobTest, DamagedPageStillGivesAValidDocument) {
+  SpoolJob damaged;
+  ASSERT_TRUE(test::MakeSpoolJob(dir.File("damaged.spl"), test::PagesWithDamagedSecond(), damaged));
+  const std::string path = dir.File("damaged.pdf");
+  ASSERT_TRUE(WritePdfDocument(dir.File("damaged.spl"), path, damaged));
+  EXPECT_EQ(PageSizes(path).size(), 3u);
+  test::ToolResult render = RunTool("pdftoppm -r 9 " + Quote(path) + " " + Quote(dir.File("d")));
+  EXPECT_EQ(render.exitCode, 0) << render.output;
 }
 
 }  // namespace
