@@ -71,6 +71,14 @@ constexpr std::array kTable = {
     FaceSubstitution{u"Franklin Gothic Medium", kSans},
     FaceSubstitution{u"Candara", kCarlito},
     FaceSubstitution{u"Corbel", kCarlito},
+    FaceSubstitution{u"Arial Black", kSans},
+    FaceSubstitution{u"Comic Sans MS", kSans},
+    FaceSubstitution{u"Impact", kSans},
+    FaceSubstitution{u"Lucida Sans", kDejaVuSans},
+    // The old stroke fonts.
+    FaceSubstitution{u"Modern", kSans},
+    FaceSubstitution{u"Roman", kSerif},
+    FaceSubstitution{u"Script", kSerif},
     // Simplified Chinese faces, by their English and their Chinese names.
     FaceSubstitution{u"SimSun", kCjk},
     FaceSubstitution{u"\u5B8B\u4F53", kCjk},  // 宋体 (SimSun)
@@ -109,6 +117,7 @@ constexpr std::array kTable = {
     FaceSubstitution{u"\u7D30\u660E\u9AD4", kCjk},          // 細明體 (MingLiU)
     FaceSubstitution{u"\u65B0\u7D30\u660E\u9AD4", kCjk},    // 新細明體 (PMingLiU)
     FaceSubstitution{u"Microsoft JhengHei", kCjk},
+    FaceSubstitution{u"Microsoft JhengHei UI", kCjk},
     FaceSubstitution{u"DFKai-SB", kCjk},
     FaceSubstitution{u"\u6A19\u6977\u9AD4", kCjk},  // 標楷體 (DFKai-SB)
     FaceSubstitution{u"\u5FAE\u8EDF\u6B63\u9ED1\u9AD4", kCjk},  // 微軟正黑體 (Microsoft JhengHei)
@@ -119,6 +128,9 @@ constexpr std::array kTable = {
     FaceSubstitution{u"MS Mincho", kCjk},
     FaceSubstitution{u"MS PMincho", kCjk},
     FaceSubstitution{u"Meiryo", kCjk},
+    FaceSubstitution{u"Meiryo UI", kCjk},
+    FaceSubstitution{u"Yu Gothic", kCjk},
+    FaceSubstitution{u"Yu Mincho", kCjk},
     FaceSubstitution{u"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF", kCjkMono},  // ＭＳ ゴシック (MS Gothic)
     FaceSubstitution{u"\uFF2D\uFF33 \u660E\u671D", kCjk},               // ＭＳ 明朝 (MS Mincho)
     FaceSubstitution{u"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF", kCjk},  // ＭＳ Ｐゴシック (MS PGothic)
