@@ -260,6 +260,17 @@ TEST_F(FaxTiffTest, ColourPagesAreUprightRgbWithoutFaxTags) {
   ASSERT_TRUE(WriteDocument(direct, Options(TiffPageMode::Colour, BilevelMethod::Direct), 1, draw).ok);
   // The way black and white is made plays no part in colour pages.
   EXPECT_EQ(test::ReadFileBytes(dithered), test::ReadFileBytes(direct));
+  {
+    // Nor does a display of 256 colours: the page is still read out at 24 bits.
+    test::ScopedEnv screen("VELTO_SCREEN_BITS", "8");
+    const std::string palette = dir.File("colour3.tif");
+    ASSERT_TRUE(WriteDocument(palette, Options(TiffPageMode::Colour), 1, draw).ok);
+    EXPECT_EQ(test::ReadFileBytes(palette), test::ReadFileBytes(dithered));
+    const std::string bilevel = dir.File("bilevel.tif");
+    Written w = WriteDocument(bilevel, Options(TiffPageMode::Group3), 1, [](emf::Surface& s, int) { DrawPattern(s); });
+    ASSERT_TRUE(w.ok);
+    EXPECT_EQ(DecodeStrip(bilevel, 0), w.expected);
+  }
 
   auto dirs = DumpTags(dithered);
   ASSERT_EQ(dirs.size(), 1u);

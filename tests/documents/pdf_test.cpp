@@ -266,6 +266,13 @@ TEST_F(PdfJobTest, PageSizeFollowsTheScreenWidth) {
     EXPECT_EQ(at(x, y), 0xFFFFFFu) << x << "," << y;
 }
 
+TEST_F(PdfJobTest, LowColourDisplayStillGivesEveryPage) {
+  test::ScopedEnv bits("VELTO_SCREEN_BITS", "4");
+  const std::string path = dir.File("sixteen.pdf");
+  ASSERT_TRUE(WritePdfDocument(dir.File("job.spl"), path, job));
+  EXPECT_EQ(PageSizes(path), std::vector<std::string>(3, "1220 x 1726"));
+}
+
 TEST_F(PdfJobTest, UnreadablePagesAreLeftOut) {
   const std::string path = dir.File("doc.pdf");
   test::WriteFileBytes(path, std::vector<uint8_t>(5000, 'x'));  // an existing file is replaced
