@@ -320,6 +320,8 @@ TEST(RealisedFont, TheSameRequestReusesTheRealisedFont) {
   EXPECT_NE(a.get(), RealiseFont(Face(u"Courier New"), -19, 0).get());
   EXPECT_NE(a.get(), RealiseFont(Face(u"Courier New", 700), -18, 0).get());
   EXPECT_NE(a.get(), RealiseFont(Face(u"Courier New", 400, true), -18, 0).get());
+  // Heights that come out at the same whole-pixel size share the font.
+  EXPECT_EQ(a.get(), RealiseFont(Face(u"Courier New"), -18.4, 0).get());
   // Mapping again gives the same answer from the caches.
   EXPECT_EQ(a->MapText(u"abc")[1].index, b->MapText(u"abc")[1].index);
 }

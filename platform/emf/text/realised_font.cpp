@@ -314,14 +314,31 @@ struct FontKey {
   uint8_t pitchAndFamily;
   bool bold;
   bool italic;
-  double height;
+  double height;  // as asked for
   double width;
   auto operator<=>(const FontKey&) const = default;
 };
 
-std::map<FontKey, std::shared_ptr<const RealisedFont>>& RealisedFonts() {
-  static std::map<FontKey, std::shared_ptr<const RealisedFont>> fonts;
-  return fonts;
+// Two requests that come out at the same whole-pixel size share one font and its glyph caches.
+struct SizedFontKey {
+  std::u16string face;
+  uint8_t charSet;
+  uint8_t pitchAndFamily;
+  bool bold;
+  bool italic;
+  int emPixels;
+  int averageWidth;
+  auto operator<=>(const SizedFontKey&) const = default;
+};
+
+struct FontCache {
+  std::map<FontKey, std::shared_ptr<const RealisedFont>> byRequest;
+  std::map<SizedFontKey, std::shared_ptr<const RealisedFont>> bySize;
+};
+
+FontCache& RealisedFonts() {
+  static FontCache cache;
+  return cache;
 }
 
 std::shared_ptr<const RealisedFont> Realise(const LogFont& font, double pixelHeight, double pixelWidth) {
@@ -340,9 +357,16 @@ std::shared_ptr<const RealisedFont> Realise(const LogFont& font, double pixelHei
     tables.strikeoutSize = 102;
   }
   const GdiSize size = ResolveGdiSize(tables, pixelHeight, pixelWidth);
+  SizedFontKey key{font.faceName, font.charSet, font.pitchAndFamily, selected.bold, selected.italic, size.emPixels,
+                   size.averageWidth};
+  auto& bySize = RealisedFonts().bySize;
+  if (auto it = bySize.find(key); it != bySize.end()) return it->second;
   const FontMetrics metrics = ComputeGdiMetrics(tables, size);
-  if (!selected.face) return std::make_shared<EmptyFont>(metrics);
-  return std::make_shared<GdiFont>(std::move(selected), size, metrics);
+  std::shared_ptr<const RealisedFont> realised;
+  if (selected.face) realised = std::make_shared<GdiFont>(std::move(selected), size, metrics);
+  else realised = std::make_shared<EmptyFont>(metrics);
+  bySize.emplace(std::move(key), realised);
+  return realised;
 }
 
 }  // namespace
@@ -353,11 +377,14 @@ std::shared_ptr<const RealisedFont> RealiseFont(const LogFont& font, double pixe
   FontKey key{font.faceName, font.charSet, font.pitchAndFamily, font.weight >= 600, font.italic != 0, pixelHeight,
               std::fabs(pixelWidth)};
   std::lock_guard lock(FontMutex());
-  auto& fonts = RealisedFonts();
-  if (auto it = fonts.find(key); it != fonts.end()) return it->second;
-  if (fonts.size() >= kMaxCachedFonts) fonts.clear();  // fonts in use live on with their holders
+  FontCache& cache = RealisedFonts();
+  if (auto it = cache.byRequest.find(key); it != cache.byRequest.end()) return it->second;
+  if (cache.byRequest.size() >= kMaxCachedFonts) {  // fonts in use live on with their holders
+    cache.byRequest.clear();
+    cache.bySize.clear();
+  }
   auto realised = Realise(font, pixelHeight, pixelWidth);
-  fonts.emplace(std::move(key), realised);
+  cache.byRequest.emplace(std::move(key), realised);
   return realised;
 }
 
