@@ -59,7 +59,9 @@ int main() {
 
   Measure("realise a cached font", 100000, [](int) { RealiseFont(Face(u"Arial"), -20, 0); });
   Measure("realise 50 sizes in turn (cached)", 100000, [](int i) { RealiseFont(Face(u"Arial"), -10 - i % 50, 0); });
-  Measure("realise a size not seen before", 2000, [](int i) { RealiseFont(Face(u"Arial"), -100 - i * 0.01, 0); });
+  Measure("realise a new height of a known pixel size", 2000,
+          [](int i) { RealiseFont(Face(u"Arial"), -100 - i * 0.0001, 0); });
+  Measure("realise a pixel size not seen before", 400, [](int i) { RealiseFont(Face(u"Arial"), -200 - i, 0); });
   Measure("map 100 Latin characters", 20000, [&](int) { arial->MapText(latin); });
   Measure("map 100 Chinese characters via fallback", 20000, [&](int) { arial->MapText(chinese); });
   Measure("realise + map 100 characters (a text record)", 20000, [&](int) {
