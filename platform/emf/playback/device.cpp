@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/emf/playback/raster_ops.h"
+#include "platform/emf/playback/scan_fill.h"
 
 namespace velto::emf::playback {
 namespace {
@@ -126,33 +127,28 @@ void Device::FillPolygons(const std::vector<std::vector<PointD>>& polygons, bool
   if (rop2 == 11) return;  // R2_NOP
   RectL box = Intersect(BoundsOfPoints(polygons, 1), ClipBounds());
   if (IsEmpty(box)) return;
-  cairo_fill_rule_t rule = winding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD;
-  if (rop2 == kR2CopyPenCode) {
-    cairo_new_path(cr_);
-    cairo_set_fill_rule(cr_, rule);
-    AddPolygons(cr_, polygons);
-    SetSource(cr_, source, 0, 0);
-    cairo_fill(cr_);
-    return;
-  }
+  // Spans straight into the surface: exact pixel-centre coverage, clip bands applied per row.
   uint8_t table = Rop2ToTable(rop2);
-  ForEachCovered(
-      box,
-      [&](cairo_t* cr) {
-        cairo_set_fill_rule(cr, rule);
-        AddPolygons(cr, polygons);
-        cairo_fill(cr);
-      },
-      [&](int x, int y, uint32_t& pixel) {
-        uint32_t p;
-        if (source.solid) {
-          p = source.colour;
-        } else {
-          p = source.TileAt(x, y);
-          if ((p >> 24) == 0) return;
-        }
-        pixel = ApplyRop3(table, p, 0, pixel) & 0xFFFFFF;
-      });
+  bool copy = rop2 == kR2CopyPenCode;
+  uint32_t colour = source.colour & 0xFFFFFF;
+  surface_.Flush();
+  ScanPolygons(polygons, winding, box, clip_ ? &*clip_ : nullptr, [&](int y, int x0, int x1) {
+    uint32_t* row = surface_.Row(y);
+    if (source.solid) {
+      if (copy) {
+        std::fill(row + x0, row + x1, colour);
+      } else {
+        for (int x = x0; x < x1; ++x) row[x] = ApplyRop3(table, colour, 0, row[x]) & 0xFFFFFF;
+      }
+      return;
+    }
+    for (int x = x0; x < x1; ++x) {
+      uint32_t p = source.TileAt(x, y);
+      if ((p >> 24) == 0) continue;  // transparent part of a hatch
+      row[x] = (copy ? p : ApplyRop3(table, p, 0, row[x])) & 0xFFFFFF;
+    }
+  });
+  surface_.MarkDirty();
 }
 
 void Device::FillRegion(const Region& region, const FillSource& source, uint32_t rop2) {
@@ -401,36 +397,17 @@ void Device::InvertRegion(const Region& region) {
 Region Device::RegionOfPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding) const {
   RectL box = Intersect(BoundsOfPoints(polygons, 1), RectL{0, 0, width_, height_});
   if (IsEmpty(box)) return {};
-  int w = box.right - box.left, h = box.bottom - box.top;
-  CairoSurfacePtr mask(cairo_image_surface_create(CAIRO_FORMAT_A8, w, h));
-  if (cairo_surface_status(mask.get()) != CAIRO_STATUS_SUCCESS) return {};
-  {
-    CairoPtr cr(cairo_create(mask.get()));
-    cairo_set_antialias(cr.get(), CAIRO_ANTIALIAS_NONE);
-    cairo_translate(cr.get(), -box.left, -box.top);
-    cairo_set_fill_rule(cr.get(), winding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
-    AddPolygons(cr.get(), polygons);
-    cairo_fill(cr.get());
-  }
-  cairo_surface_flush(mask.get());
-  const uint8_t* data = cairo_image_surface_get_data(mask.get());
-  int stride = cairo_image_surface_get_stride(mask.get());
   std::vector<Region::Band> bands;
-  for (int y = 0; y < h; ++y) {
-    const uint8_t* m = data + static_cast<size_t>(y) * stride;
-    Region::Band band{box.top + y, box.top + y + 1, {}};
-    for (int x = 0; x < w;) {
-      if (!m[x]) {
-        ++x;
-        continue;
-      }
-      int x0 = x;
-      while (x < w && m[x]) ++x;
-      band.xs.push_back(box.left + x0);
-      band.xs.push_back(box.left + x);
+  ScanPolygons(polygons, winding, box, nullptr, [&](int y, int x0, int x1) {
+    if (bands.empty() || bands.back().y0 != y) bands.push_back(Region::Band{y, y + 1, {}});
+    auto& xs = bands.back().xs;
+    if (!xs.empty() && xs.back() >= x0) {
+      xs.back() = std::max(xs.back(), x1);
+    } else {
+      xs.push_back(x0);
+      xs.push_back(x1);
     }
-    if (!band.xs.empty()) bands.push_back(std::move(band));
-  }
+  });
   return Region::FromBands(std::move(bands));
 }
 

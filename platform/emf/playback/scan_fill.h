@@ -1,0 +1,19 @@
+#pragma once
+// A scanline filler for polygons in device pixels: a pixel is inside when its centre is (GDI's rule for
+// integer vertices: left and top edges in, right and bottom edges out). Spans come out row by row,
+// cut to a limit rectangle and to a clip region.
+
+#include <functional>
+#include <vector>
+
+#include "platform/emf/geometry.h"
+#include "platform/emf/playback/region.h"
+#include "platform/emf/playback/transform.h"
+
+namespace velto::emf::playback {
+
+// Calls span(y, x0, x1) for every run [x0, x1) of covered pixels inside `limit` (and `clip`, when given).
+void ScanPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding, const RectL& limit,
+                  const Region* clip, const std::function<void(int y, int x0, int x1)>& span);
+
+}  // namespace velto::emf::playback
