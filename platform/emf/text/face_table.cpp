@@ -47,7 +47,7 @@ constexpr std::array kTable = {
     // Carlito and Caladea are metric copies of the Office faces.
     FaceSubstitution{u"Calibri", kCarlito},
     FaceSubstitution{u"Cambria", kCaladea},
-    // No metric copy is packaged; DejaVu Sans is what the reference pages were drawn with.
+    // No metric copy is packaged; DejaVu Sans has the same wide, open proportions.
     FaceSubstitution{u"Tahoma", kDejaVuSans},
     FaceSubstitution{u"Verdana", kDejaVuSans},
     FaceSubstitution{u"Segoe UI", kDejaVuSans},
