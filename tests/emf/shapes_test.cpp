@@ -10,7 +10,7 @@ using emf::kWhite;
 TEST(PlaybackShapes, FrameMapsOntoTheDestinationRectangle) {
   // Frame 5 mm .. 15 mm on a 10 px/mm device: recording pixels 50..150 land on 0..100 of the destination.
   emf::MetafileRecorder rec(emf::RectL{500, 500, 1500, 1500}, emf::SizeL{1000, 1000}, emf::SizeL{100, 100});
-  rec.SelectObject(kNullPen).SelectObject(kBlackBrush).Rectangle({60, 60, 71, 71});
+  rec.SelectObject(kNullPen).SelectObject(kBlackBrush).Rectangle({60, 60, 70, 70});
   auto s = PlayRecording(rec);
   EXPECT_EQ(s->Pixel(10, 10), kBlack);
   EXPECT_EQ(s->Pixel(19, 19), kBlack);
@@ -28,23 +28,23 @@ TEST(PlaybackShapes, FrameMapsOntoTheDestinationRectangle) {
   EXPECT_EQ(big->Pixel(41, 41), kWhite);
 }
 
-TEST(PlaybackShapes, RectangleLeavesOutRightAndBottomEdges) {
+TEST(PlaybackShapes, RectangleEdgesDuringPlayback) {
+  // Playback draws in the advanced graphics mode: the outline covers both edges, 10..20; without a pen
+  // the fill stops one pixel short of the right and bottom edges.
   auto rec = PixelRecorder();
   rec.SelectObject(kBlackPen).SelectObject(emf::StockObject(0)).Rectangle({10, 10, 20, 20});
   rec.SelectObject(kNullPen).SelectObject(kBlackBrush).Rectangle({40, 40, 50, 50});
   auto s = PlayRecording(rec);
-  // With a pen: the outline covers 10..19, the inside stays white.
   EXPECT_EQ(s->Pixel(10, 10), kBlack);
-  EXPECT_EQ(s->Pixel(19, 15), kBlack);
-  EXPECT_EQ(s->Pixel(15, 19), kBlack);
-  EXPECT_EQ(s->Pixel(20, 15), kWhite);
-  EXPECT_EQ(s->Pixel(15, 20), kWhite);
+  EXPECT_EQ(s->Pixel(20, 15), kBlack);
+  EXPECT_EQ(s->Pixel(15, 20), kBlack);
+  EXPECT_EQ(s->Pixel(21, 15), kWhite);
+  EXPECT_EQ(s->Pixel(15, 21), kWhite);
   EXPECT_EQ(s->Pixel(15, 15), kWhite);
-  // Without a pen the fill is one pixel smaller: 40..48.
   EXPECT_EQ(s->Pixel(40, 40), kBlack);
-  EXPECT_EQ(s->Pixel(48, 48), kBlack);
-  EXPECT_EQ(s->Pixel(49, 45), kWhite);
-  EXPECT_EQ(s->Pixel(45, 49), kWhite);
+  EXPECT_EQ(s->Pixel(49, 49), kBlack);
+  EXPECT_EQ(s->Pixel(50, 45), kWhite);
+  EXPECT_EQ(s->Pixel(45, 50), kWhite);
 }
 
 TEST(PlaybackShapes, LinesLeaveOutTheirLastPixel) {
@@ -103,8 +103,9 @@ TEST(PlaybackShapes, EllipseStaysInsideItsBox) {
   EXPECT_EQ(s->Pixel(50, 40), kBlack);
   EXPECT_EQ(s->Pixel(21, 21), kWhite);  // corner of the box is outside the ellipse
   EXPECT_EQ(s->Pixel(50, 19), kWhite);
-  EXPECT_EQ(s->Pixel(50, 60), kWhite);
+  EXPECT_EQ(s->Pixel(50, 61), kWhite);
   EXPECT_EQ(s->Pixel(50, 20), kBlack);
+  EXPECT_EQ(s->Pixel(50, 60), kBlack);
 }
 
 TEST(PlaybackShapes, BeziersAndPathsFill) {

@@ -124,7 +124,7 @@ void Context::StrokeFigures(const std::vector<Figure>& figures) {
     for (const auto& f : figures) {
       std::vector<PointI> pts;
       pts.reserve(f.points.size());
-      for (const auto& p : f.points) pts.push_back({static_cast<int>(p.x), static_cast<int>(p.y)});
+      for (const auto& p : f.points) pts.push_back({static_cast<int>(Round(p.x)), static_cast<int>(Round(p.y))});
       int phase = 0;
       device.StrokeCosmetic(pts, f.closed, stroke, phase);
     }

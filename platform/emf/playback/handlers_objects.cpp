@@ -15,6 +15,7 @@ bool CreatePen(Context& c, const Record& r) {
   // Wide pens have only solid, null and inside-frame styles: other styles draw solid.
   if (pen->width > 1 && pen->Style() != kPsNull && pen->Style() != kPsInsideFrame) pen->style &= ~kPsStyleMask;
   pen->style &= kPsStyleMask;  // CreatePen: round caps and joins
+  if (pen->Style() > kPsInsideFrame) pen->style = kPsSolid;  // user and alternate styles need ExtCreatePen
   c.objects.Put(U32At(r, 8), pen);
   return true;
 }

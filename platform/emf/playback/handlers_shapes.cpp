@@ -17,20 +17,23 @@ std::vector<PointD> ToDevice(const Context& c, const std::vector<PointD>& logica
   return out;
 }
 
-// The device rectangle of a shape's bounding box: normalised, right and bottom edges left out (compatible
-// graphics mode), and pulled in by half the pen width for inside-frame pens.
+// The device rectangle of a shape's bounding box: normalised, and pulled in by half the pen width for
+// inside-frame pens. Playback runs in the advanced graphics mode, where rectangles, ellipses and rounded
+// rectangles include their right and bottom edges; arcs, chords and pies keep them out.
 struct DeviceBox {
   double l, t, r, b;
   bool rotated;
 };
 
-DeviceBox ShapeBox(const Context& c, const Record& rec, size_t offset) {
+DeviceBox ShapeBox(const Context& c, const Record& rec, size_t offset, bool excludeEdges = false) {
   double l = I32At(rec, offset), t = I32At(rec, offset + 4), r = I32At(rec, offset + 8), b = I32At(rec, offset + 12);
   PointD p0 = c.ToDevice(l, t), p1 = c.ToDevice(r, b);
   DeviceBox box{std::min(p0.x, p1.x), std::min(p0.y, p1.y), std::max(p0.x, p1.x), std::max(p0.y, p1.y),
                 c.LogicalToDevice().HasRotation()};
-  box.r -= 1;
-  box.b -= 1;
+  if (excludeEdges) {
+    box.r -= 1;
+    box.b -= 1;
+  }
   const Pen& pen = *c.dc.pen;
   if (pen.Style() == kPsInsideFrame && (pen.geometric || pen.width > 1)) {
     double inset = std::floor(pen.width * c.DeviceScale() / 2);
@@ -105,7 +108,7 @@ double RadialAngle(double cx, double cy, double rx, double ry, PointD p) {
 
 bool ArcFamily(Context& c, const Record& r, ArcKind kind) {
   if (!Fits(r, 40)) return false;
-  DeviceBox box = ShapeBox(c, r, 8);
+  DeviceBox box = ShapeBox(c, r, 8, true);
   PointD start = c.ToDevice(I32At(r, 24), I32At(r, 28));
   PointD end = c.ToDevice(I32At(r, 32), I32At(r, 36));
   double cx = (box.l + box.r) / 2, cy = (box.t + box.b) / 2;
