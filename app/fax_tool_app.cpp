@@ -6,6 +6,7 @@
 #include "job/output_destination.h"
 #include "printer/printer_setup.h"
 #include "ui/control_panel.h"
+#include "ui/save_dialog_strip.h"
 
 namespace velto {
 
@@ -30,7 +31,10 @@ CommandModes SystemCommandModes() {
   return CommandModes{
       [] { InstallPrinter(); },
       [] { RemovePrinter(); },
-      [](const std::string& commandText) { return CFaxToolApp::RunPrintJob(commandText); },
+      [](const std::string& commandText) {
+        InstallSaveDialogStrip();  // the printer-properties button and the links below the Save dialog
+        return CFaxToolApp::RunPrintJob(commandText);
+      },
       [] { return RunControlPanel(); },
   };
 }
