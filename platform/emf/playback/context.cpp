@@ -36,7 +36,8 @@ Xform PlaybackTransform(const MetafileHeader& h, const RectL& r) {
 constexpr SizeL kScreenPixels{9600, 9600};
 constexpr SizeL kScreenMillimeters{2540, 2540};
 
-double Round(double v) { return std::floor(ClampCoordinate(v) + 0.5); }
+double Round(double v) { return std::floor(v + 0.5); }
+int RoundToPixel(double v) { return static_cast<int>(std::floor(ClampCoordinate(v) + 0.5)); }
 
 }  // namespace
 
@@ -124,7 +125,7 @@ void Context::StrokeFigures(const std::vector<Figure>& figures) {
     for (const auto& f : figures) {
       std::vector<PointI> pts;
       pts.reserve(f.points.size());
-      for (const auto& p : f.points) pts.push_back({static_cast<int>(Round(p.x)), static_cast<int>(Round(p.y))});
+      for (const auto& p : f.points) pts.push_back({RoundToPixel(p.x), RoundToPixel(p.y)});
       int phase = 0;
       device.StrokeCosmetic(pts, f.closed, stroke, phase);
     }
@@ -161,6 +162,11 @@ void Context::StrokeFigures(const std::vector<Figure>& figures) {
 }
 
 void Context::DrawFigures(std::vector<Figure> figures, bool fill, bool stroke) {
+  // GDI refuses to draw what lies beyond its 27-bit device coordinate space.
+  constexpr double kGdiLimit = 134217728.0;
+  for (const auto& f : figures)
+    for (const auto& p : f.points)
+      if (!(std::fabs(p.x) < kGdiLimit) || !(std::fabs(p.y) < kGdiLimit)) return;
   if (dc.inPath) {
     for (auto& f : figures) dc.path.figures.push_back(std::move(f));
     return;
