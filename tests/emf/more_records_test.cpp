@@ -1,0 +1,185 @@
+// Records beyond the basic shapes: pen styles, arcs, region drawing, pixels, gradients, blending,
+// transparent blits, pattern brushes and the text background.
+#include "tests/emf/playback_fixture.h"
+
+namespace velto::test {
+namespace {
+
+using emf::kBlack;
+using emf::kWhite;
+using emf::MakeRgb;
+
+constexpr emf::Rgb kRed = MakeRgb(255, 0, 0), kBlue = MakeRgb(0, 0, 255);
+
+TEST(PlaybackRecords, CosmeticDashesAreDevicePixels) {
+  auto rec = PixelRecorder();
+  rec.SetMapMode(8).SetWindowExt({1, 1}).SetViewportExt({2, 2});  // scaling does not stretch the dashes
+  rec.CreatePen(1, 1, 0, 0).SelectObject(1);                        // PS_DASH: 18 on, 6 off
+  rec.MoveTo({0, 5}).LineTo({50, 5});
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(0, 10), kBlack);
+  EXPECT_EQ(s->Pixel(17, 10), kBlack);
+  EXPECT_EQ(s->Pixel(18, 10), kWhite);
+  EXPECT_EQ(s->Pixel(23, 10), kWhite);
+  EXPECT_EQ(s->Pixel(24, 10), kBlack);
+}
+
+TEST(PlaybackRecords, OpaqueBackgroundFillsDashGaps) {
+  auto rec = PixelRecorder();
+  rec.CreatePen(1, 2, 0, 0).SelectObject(1);  // PS_DOT: 3 on, 3 off
+  rec.SetBkMode(2).SetBkColor(emf::ColorRef(255, 0, 0));
+  rec.MoveTo({0, 5}).LineTo({30, 5});
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(1, 5), kBlack);
+  EXPECT_EQ(s->Pixel(4, 5), kRed);
+  EXPECT_EQ(s->Pixel(7, 5), kBlack);
+}
+
+TEST(PlaybackRecords, ArcDirectionPicksTheOtherHalf) {
+  // An arc on the circle in 20..80 from the rightmost point to the leftmost: counter-clockwise runs
+  // over the top, clockwise under the bottom.
+  for (uint32_t direction : {1u, 2u}) {
+    auto rec = PixelRecorder();
+    rec.Add(emf::EMR_SETARCDIRECTION, emf::RecordBytes().U32(direction));
+    rec.Add(emf::EMR_ARC, emf::RecordBytes().Rect({20, 20, 81, 81}).Point({90, 50}).Point({10, 50}));
+    auto s = PlayRecording(rec);
+    bool top = false, bottom = false;
+    for (int y = 18; y < 23; ++y) top = top || s->Pixel(50, y) == kBlack;
+    for (int y = 78; y < 83; ++y) bottom = bottom || s->Pixel(50, y) == kBlack;
+    EXPECT_EQ(top, direction == 1);
+    EXPECT_EQ(bottom, direction == 2);
+  }
+}
+
+TEST(PlaybackRecords, PieAndChordAreFilled) {
+  auto rec = PixelRecorder();
+  rec.SelectObject(kBlackBrush);
+  // Quarter pie: from the top point round to the left point (counter-clockwise).
+  rec.Add(emf::EMR_PIE, emf::RecordBytes().Rect({0, 0, 61, 61}).Point({30, 0}).Point({0, 30}));
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(20, 20), kBlack);
+  EXPECT_EQ(s->Pixel(40, 40), kWhite);
+  EXPECT_EQ(s->Pixel(40, 20), kWhite);
+}
+
+TEST(PlaybackRecords, RegionRecordsFillFrameAndInvert) {
+  auto rec = PixelRecorder();
+  rec.CreateBrush(1, 0, emf::ColorRef(0, 0, 255));
+  emf::RecordBytes fill;
+  emf::RecordBytes data = RegionData({{0, 0, 30, 30}});
+  fill.Rect({0, 0, 30, 30}).U32(static_cast<uint32_t>(data.Size())).U32(1).Raw(data.Bytes());
+  rec.Add(emf::EMR_FILLRGN, fill);
+  emf::RecordBytes frame;
+  emf::RecordBytes data2 = RegionData({{40, 0, 80, 40}});
+  frame.Rect({40, 0, 80, 40}).U32(static_cast<uint32_t>(data2.Size())).U32(emf::StockObject(4)).I32(2).I32(2).Raw(data2.Bytes());
+  rec.Add(emf::EMR_FRAMERGN, frame);
+  emf::RecordBytes invert;
+  emf::RecordBytes data3 = RegionData({{20, 20, 50, 50}});
+  invert.Rect({20, 20, 50, 50}).U32(static_cast<uint32_t>(data3.Size())).Raw(data3.Bytes());
+  rec.Add(emf::EMR_INVERTRGN, invert);
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(10, 10), kBlue);
+  EXPECT_EQ(s->Pixel(25, 25), MakeRgb(255, 255, 0));  // blue inverted
+  EXPECT_EQ(s->Pixel(41, 10), kBlack);                 // inside the 2-pixel frame
+  EXPECT_EQ(s->Pixel(41, 30), kWhite);                 // frame, then inverted
+  EXPECT_EQ(s->Pixel(60, 10), kWhite);                 // inside the framed region, not the frame
+  EXPECT_EQ(s->Pixel(45, 45), kBlack);                 // white inverted
+}
+
+TEST(PlaybackRecords, SetPixelAndGradient) {
+  auto rec = PixelRecorder();
+  rec.Add(emf::EMR_SETPIXELV, emf::RecordBytes().Point({5, 6}).U32(emf::ColorRef(255, 0, 0)));
+  // Horizontal gradient from black at x 10 to white at x 90, rows 20..40.
+  emf::RecordBytes g;
+  g.Rect({10, 20, 90, 40}).U32(2).U32(1).U32(0);
+  g.I32(10).I32(20).U16(0).U16(0).U16(0).U16(0);
+  g.I32(90).I32(40).U16(0xFF00).U16(0xFF00).U16(0xFF00).U16(0);
+  g.U32(0).U32(1);
+  rec.Add(emf::EMR_GRADIENTFILL, g);
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(5, 6), kRed);
+  EXPECT_EQ(s->Pixel(4, 6), kWhite);
+  int left = emf::RedOf(s->Pixel(15, 30)), middle = emf::RedOf(s->Pixel(50, 30)), right = emf::RedOf(s->Pixel(85, 30));
+  EXPECT_LT(left, middle);
+  EXPECT_LT(middle, right);
+  EXPECT_NEAR(middle, 128, 12);
+}
+
+// EMR_TRANSPARENTBLT and EMR_ALPHABLEND share STRETCHBLT's layout with their own word at offset 40.
+void AddBlt(emf::MetafileRecorder& rec, uint32_t type, const Dib& dib, emf::RectL dest, uint32_t word, int srcW, int srcH) {
+  emf::RecordBytes b;
+  uint32_t offBmi = 108, offBits = offBmi + static_cast<uint32_t>(dib.info.size());
+  b.Rect(dest).I32(dest.left).I32(dest.top).I32(dest.right - dest.left).I32(dest.bottom - dest.top).U32(word);
+  b.I32(0).I32(0).F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).U32(0).U32(0);
+  b.U32(offBmi).U32(static_cast<uint32_t>(dib.info.size())).U32(offBits).U32(static_cast<uint32_t>(dib.bits.size()));
+  b.I32(srcW).I32(srcH).Raw(dib.info).Raw(dib.bits);
+  rec.Add(type, b);
+}
+
+TEST(PlaybackRecords, TransparentBltLeavesTheKeyColourOut) {
+  auto rec = PixelRecorder();
+  Dib dib = MakeDib(2, 1, 24, {}, {{0, 0, 255, 255, 0, 255}});  // red, magenta
+  AddBlt(rec, emf::EMR_TRANSPARENTBLT, dib, {0, 0, 40, 20}, emf::ColorRef(255, 0, 255), 2, 1);
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(10, 10), kRed);
+  EXPECT_EQ(s->Pixel(30, 10), kWhite);
+}
+
+TEST(PlaybackRecords, AlphaBlendWithConstantAlpha) {
+  auto rec = PixelRecorder();
+  rec.SelectObject(kNullPen).SelectObject(kBlackBrush).Rectangle({0, 0, 101, 101});
+  Dib white = MakeDib(1, 1, 24, {}, {{255, 255, 255}});
+  AddBlt(rec, emf::EMR_ALPHABLEND, white, {0, 0, 40, 40}, 0x00800000u, 1, 1);  // SourceConstantAlpha 128
+  auto s = PlayRecording(rec);
+  EXPECT_NEAR(emf::GreenOf(s->Pixel(20, 20)), 128, 3);
+  EXPECT_EQ(s->Pixel(60, 60), kBlack);
+}
+
+TEST(PlaybackRecords, PatternBrushTilesInDevicePixels) {
+  auto rec = PixelRecorder();
+  // A 2 × 2 checkerboard of red and blue, scaled mapping: the tile stays 2 × 2 device pixels.
+  Dib dib = MakeDib(2, 2, 24, {}, {{0, 0, 255, 255, 0, 0}, {255, 0, 0, 0, 0, 255}});
+  emf::RecordBytes b;
+  uint32_t offBmi = 32, offBits = offBmi + static_cast<uint32_t>(dib.info.size());
+  b.U32(1).U32(0).U32(offBmi).U32(static_cast<uint32_t>(dib.info.size())).U32(offBits)
+      .U32(static_cast<uint32_t>(dib.bits.size())).Raw(dib.info).Raw(dib.bits);
+  rec.CreateBrush(1, 0, 0);  // reserves handle 1 in the header's table
+  rec.Add(emf::EMR_CREATEDIBPATTERNBRUSHPT, b);
+  rec.SetMapMode(8).SetWindowExt({1, 1}).SetViewportExt({5, 5});
+  rec.SelectObject(1).SelectObject(kNullPen).Rectangle({0, 0, 10, 10});
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(0, 0), kRed);
+  EXPECT_EQ(s->Pixel(1, 0), kBlue);
+  EXPECT_EQ(s->Pixel(0, 1), kBlue);
+  EXPECT_EQ(s->Pixel(2, 2), kRed);
+  EXPECT_EQ(s->Pixel(3, 2), kBlue);
+}
+
+TEST(PlaybackRecords, OpaqueTextRectangleUsesTheBackgroundColour) {
+  auto rec = PixelRecorder();
+  rec.SetBkColor(emf::ColorRef(0, 0, 255));
+  rec.CreateFont(1, -12, 400, u"Arial").SelectObject(1);
+  rec.ExtTextOutW({10, 10}, u"", 0x2, {5, 5, 40, 30});  // ETO_OPAQUE with no text
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(5, 5), kBlue);
+  EXPECT_EQ(s->Pixel(39, 29), kBlue);
+  EXPECT_EQ(s->Pixel(40, 30), kWhite);
+  EXPECT_EQ(s->Pixel(50, 50), kWhite);
+}
+
+TEST(PlaybackRecords, PolyPolygonFillsEveryPart) {
+  auto rec = PixelRecorder();
+  rec.SelectObject(kNullPen).SelectObject(kBlackBrush);
+  emf::RecordBytes b;
+  b.Rect({0, 0, 100, 100}).U32(2).U32(8).U32(4).U32(4);
+  for (auto p : {emf::PointL{0, 0}, {20, 0}, {20, 20}, {0, 20}, {50, 50}, {70, 50}, {70, 70}, {50, 70}})
+    b.I16(static_cast<int16_t>(p.x)).I16(static_cast<int16_t>(p.y));
+  rec.Add(emf::EMR_POLYPOLYGON16, b);
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(10, 10), kBlack);
+  EXPECT_EQ(s->Pixel(60, 60), kBlack);
+  EXPECT_EQ(s->Pixel(35, 35), kWhite);
+}
+
+}  // namespace
+}  // namespace velto::test
