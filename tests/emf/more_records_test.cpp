@@ -167,6 +167,27 @@ TEST(PlaybackRecords, OpaqueTextRectangleUsesTheBackgroundColour) {
   EXPECT_EQ(s->Pixel(50, 50), kWhite);
 }
 
+// Topmost inked row within columns [x0, x1), or -1.
+int TopInk(const emf::Surface& s, int x0, int x1) {
+  for (int y = 0; y < s.Height(); ++y)
+    for (int x = x0; x < x1; ++x)
+      if (s.Pixel(x, y) != kWhite) return y;
+  return -1;
+}
+
+TEST(PlaybackRecords, PdyAdvancesMoveGlyphsUp) {
+  auto rec = PixelRecorder();
+  rec.CreateFont(1, -20, 400, u"Arial").SelectObject(1);
+  // Pairs of (dx, dy): the second glyph sits 15 units higher; dy counts upwards.
+  std::vector<int32_t> dx{40, 15, 40, 0};
+  rec.ExtTextOutW({10, 60}, u"II", 0x2000, {}, dx);
+  auto s = PlayRecording(rec);
+  int first = TopInk(*s, 0, 40), second = TopInk(*s, 40, 100);
+  ASSERT_GE(first, 0);
+  ASSERT_GE(second, 0);
+  EXPECT_NEAR(first - second, 15, 2);
+}
+
 TEST(PlaybackRecords, PolyPolygonFillsEveryPart) {
   auto rec = PixelRecorder();
   rec.SelectObject(kNullPen).SelectObject(kBlackBrush);

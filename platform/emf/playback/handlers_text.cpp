@@ -72,7 +72,8 @@ void DrawRun(Context& c, const TextRun& run) {
                                                                      : realised->MapText(run.chars);
   size_t count = (run.options & kEtoGlyphIndex) ? run.glyphIndices.size() : run.chars.size();
   bool pdy = (run.options & kEtoPdy) != 0;
-  bool hasDx = run.dx.size() >= (pdy ? 2 * count : count) && count > 0;
+  // Advances that the record holds; glyphs beyond them (a short PDY array) use the font's own.
+  size_t dxGlyphs = std::min(count, pdy ? run.dx.size() / 2 : run.dx.size());
 
   // Offsets of every glyph from the start point (device pixels) and the run's total advance.
   std::vector<PointD> offsets;
@@ -83,7 +84,7 @@ void DrawRun(Context& c, const TextRun& run) {
   double justify = (c.dc.justifyCount > 0 && spaces > 0) ? c.dc.justifyExtra * sx / spaces : 0;
   for (size_t i = 0; i < glyphs.size(); ++i) {
     offsets.push_back(pen);
-    if (hasDx && i < count) {
+    if (i < dxGlyphs) {
       double adx = run.dx[pdy ? 2 * i : i];
       double ady = pdy ? run.dx[2 * i + 1] : 0;
       if (upright) {
@@ -219,7 +220,9 @@ std::optional<TextRun> ReadText(const Context& c, const Record& r, size_t offset
   }
   bool pdy = run.options & kEtoPdy;
   size_t dxCount = size_t{chars} * (pdy ? 2 : 1);
-  if (offDx != 0 && rd.Array(offDx, dxCount, 4)) {
+  // Some recorders write one value per character even with ETO_PDY: take what lies inside the record.
+  if (offDx != 0 && offDx < r.bytes.size()) dxCount = std::min(dxCount, (r.bytes.size() - offDx) / 4);
+  if (offDx != 0 && dxCount > 0 && rd.Array(offDx, dxCount, 4)) {
     std::vector<double> dx;
     for (size_t i = 0; i < dxCount; ++i) dx.push_back(*rd.I32(offDx + 4 * i));
     if (!unitBytes.empty()) {
@@ -228,7 +231,9 @@ std::optional<TextRun> ReadText(const Context& c, const Record& r, size_t offset
       size_t byte = 0;
       for (int n : unitBytes) {
         double sum = 0, sumY = 0;
-        for (int k = 0; k < n && byte < chars; ++k, ++byte) {
+        size_t need = pdy ? 2 * (byte + n) : byte + n;
+        if (need > dx.size()) break;  // the rest falls back to the font's advances
+        for (int k = 0; k < n; ++k, ++byte) {
           sum += dx[pdy ? 2 * byte : byte];
           if (pdy) sumY += dx[2 * byte + 1];
         }
