@@ -96,6 +96,16 @@ TEST(PlaybackRobustness, HugeCoordinatesAndTransformsFinishQuickly) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
+TEST(PlaybackRobustness, HugeClipRegionsStayOnTheSurface) {
+  auto rec = PixelRecorder();
+  AddExtSelectClipRgn(rec, 5, {{-2000000000, -2000000000, 2000000000, 2000000000}});
+  AddExtSelectClipRgn(rec, 3, {{-2000000000, 10, 2000000000, 20}});
+  for (int i = 0; i < 4; ++i) rec.Add(emf::EMR_OFFSETCLIPRGN, emf::RecordBytes().I32(2000000000).I32(0));
+  rec.Add(emf::EMR_OFFSETCLIPRGN, emf::RecordBytes().I32(-2000000000).I32(-2000000000));
+  rec.SelectObject(kBlackBrush).Rectangle({0, 0, 50, 50});
+  PlayRecording(rec);
+}
+
 TEST(PlaybackRobustness, RandomBytesAfterTheHeader) {
   // Bytes that look like records of every type with short or garbage payloads.
   for (uint32_t type = 2; type < 125; ++type) {

@@ -51,8 +51,11 @@ void Device::ApplyClip(cairo_t* cr, int dx, int dy) const {
 }
 
 void Device::SetClip(const std::optional<Region>& clip) {
-  if (clip == clip_) return;
-  clip_ = clip;
+  // Only the part on the surface matters; it also keeps cairo's fixed point within range.
+  std::optional<Region> onSurface;
+  if (clip) onSurface = Region::Combine(*clip, Region::FromRect(0, 0, width_, height_), RegionOp::And);
+  if (onSurface == clip_) return;
+  clip_ = std::move(onSurface);
   cairo_reset_clip(cr_);
   ApplyClip(cr_, 0, 0);
 }

@@ -91,11 +91,20 @@ size_t Region::RectCount() const {
 }
 
 void Region::Offset(int dx, int dy) {
+  // Coordinates stay within ±2^30 however often a region moves.
+  static constexpr int64_t kLimit = int64_t{1} << 30;
+  auto move = [](int v, int d) { return static_cast<int>(std::clamp<int64_t>(int64_t{v} + d, -kLimit, kLimit)); };
   for (Band& b : bands_) {
-    b.y0 += dy;
-    b.y1 += dy;
-    for (int& x : b.xs) x += dx;
+    b.y0 = move(b.y0, dy);
+    b.y1 = move(b.y1, dy);
+    std::vector<int> xs;
+    for (size_t i = 0; i + 1 < b.xs.size(); i += 2) {
+      int x0 = move(b.xs[i], dx), x1 = move(b.xs[i + 1], dx);
+      if (x0 < x1) xs.insert(xs.end(), {x0, x1});
+    }
+    b.xs = std::move(xs);
   }
+  Coalesce();
 }
 
 void Region::Coalesce() {
