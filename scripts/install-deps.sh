@@ -11,4 +11,4 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   libgtest-dev \
   fonts-liberation fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea \
   fonts-dejavu-core fonts-wqy-zenhei fontconfig \
-  libtiff-tools poppler-utils file
+  libtiff-tools poppler-utils file python3

@@ -10,6 +10,13 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure
 
+echo "== Printer installation, test page and removal, end to end through the program"
+if python3 -c 'import os; os.openpty()' 2>/dev/null; then
+  python3 tests/printer/end_to_end.py build
+else
+  echo "skipped: no pseudo-terminal here"
+fi
+
 echo "== Sanitizer build (address, undefined) and tests"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTO_SANITIZE=ON -DVELTO_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan
