@@ -18,8 +18,9 @@
 
 namespace velto::emf::playback {
 
-// Device coordinates are kept within ±2^23 pixels so that cairo's fixed point never overflows.
-inline constexpr double kMaxDeviceCoordinate = 8388608.0;
+// Device coordinates reach cairo within ±2^22 pixels, so that its 24.8 fixed point never overflows,
+// not even in differences of two coordinates.
+inline constexpr double kMaxDeviceCoordinate = 4194304.0;
 
 struct PointI {
   int x = 0;

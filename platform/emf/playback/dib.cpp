@@ -159,6 +159,8 @@ std::optional<Image> Decode(const ByteReader& bmiReader, std::span<const uint8_t
   size_t count = static_cast<size_t>(width) * height;
 
   if (f->compression == kBiRle8 || f->compression == kBiRle4) {
+    // Run-length data can claim a huge bitmap in a few bytes: such claims get a tighter cap.
+    if (count > kMaxRlePixels || count / 256 > bits.size() + 1) return std::nullopt;
     std::vector<uint8_t> idx(count, 0);
     DecodeRle(bits, *f, width, height, idx);
     img.pixels.resize(count);

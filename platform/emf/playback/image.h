@@ -11,6 +11,8 @@ namespace velto::emf::playback {
 
 // Largest bitmap we decode: 64 Mpixel (256 MiB of pixels).
 inline constexpr uint64_t kMaxImagePixels = uint64_t{64} << 20;
+// Run-length bitmaps: 16 Mpixel, and at most 256 pixels for every byte of data (RLE8's best ratio is 255).
+inline constexpr uint64_t kMaxRlePixels = uint64_t{16} << 20;
 
 struct Image {
   int width = 0;
