@@ -56,6 +56,10 @@ int main(int argc, char** argv) {
   std::vector<velto::emf::Metafile> metafiles;
   for (const auto& p : paths)
     if (auto m = velto::emf::Metafile::Load(p)) metafiles.push_back(std::move(*m));
+  if (metafiles.empty()) {
+    std::fprintf(stderr, "no metafile could be read from %s\n", argv[1]);
+    return 1;
+  }
   double best = 1e300;
   size_t pages = 0;
   for (int r = 0; r < rounds; ++r) {
