@@ -106,6 +106,19 @@ TEST(PlaybackRobustness, HugeClipRegionsStayOnTheSurface) {
   PlayRecording(rec);
 }
 
+TEST(PlaybackRobustness, PointsBeyondGdiCoordinateSpaceDrawNothing) {
+  auto rec = PixelRecorder();
+  emf::RecordBytes line;
+  line.Rect({0, 0, 100, 100}).U32(2).Point({10, 10}).Point({300000000, 10});
+  rec.Add(emf::EMR_POLYLINE, line);
+  emf::RecordBytes ok;
+  ok.Rect({0, 0, 100, 100}).U32(2).Point({10, 50}).Point({90, 50});
+  rec.Add(emf::EMR_POLYLINE, ok);
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(50, 10), kWhite);
+  EXPECT_EQ(s->Pixel(50, 50), kBlack);
+}
+
 TEST(PlaybackRobustness, RandomBytesAfterTheHeader) {
   // Bytes that look like records of every type with short or garbage payloads.
   for (uint32_t type = 2; type < 125; ++type) {

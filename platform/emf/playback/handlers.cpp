@@ -37,6 +37,13 @@ bool ReadPoints(const Record& rec, size_t offset, uint32_t count, bool small, st
   return true;
 }
 
+bool WithinGdiRange(const std::vector<PointD>& logical) {
+  constexpr double kLimit = 134217728.0;
+  for (const auto& p : logical)
+    if (!(std::fabs(p.x) < kLimit) || !(std::fabs(p.y) < kLimit)) return false;
+  return true;
+}
+
 std::optional<Region> ReadRegion(const Context& ctx, const Record& rec, size_t offset, size_t size) {
   ByteReader r = rec.Reader();
   auto data = r.Slice(offset, size);

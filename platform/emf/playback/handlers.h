@@ -39,6 +39,9 @@ inline float F32At(const Record& rec, size_t offset) { return rec.Reader().F32(o
 // Reads `count` points (16- or 32-bit) at `offset`; false when they do not fit the record.
 bool ReadPoints(const Record& rec, size_t offset, uint32_t count, bool small, std::vector<PointD>& out);
 
+// GDI draws nothing for points beyond its 27-bit coordinate space.
+bool WithinGdiRange(const std::vector<PointD>& logical);
+
 // Region data (RGNDATA) at `offset`, `size` bytes, in recording-device pixels, put onto the surface.
 std::optional<Region> ReadRegion(const Context& ctx, const Record& rec, size_t offset, size_t size);
 

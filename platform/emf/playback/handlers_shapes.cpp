@@ -187,7 +187,7 @@ bool Poly(Context& c, const Record& r, PolyKind kind, bool small) {
   uint32_t count = U32At(r, 24);
   std::vector<PointD> logical;
   if (!ReadPoints(r, 28, count, small, logical)) return false;
-  if (logical.empty()) return true;
+  if (logical.empty() || !WithinGdiRange(logical)) return true;
   std::vector<PointD> device = ToDevice(c, logical);
   bool continues = kind == PolyKind::PolylineTo || kind == PolyKind::BezierTo;
   std::vector<PointD> pts;
@@ -232,6 +232,7 @@ bool PolyPoly(Context& c, const Record& r, bool polygon, bool small) {
   std::vector<PointD> logical;
   size_t pointsAt = 32 + size_t{polys} * 4;
   if (!ReadPoints(r, pointsAt, total, small, logical)) return false;
+  if (!WithinGdiRange(logical)) return true;
   std::vector<Figure> figures;
   size_t used = 0;
   for (uint32_t i = 0; i < polys; ++i) {
@@ -260,6 +261,7 @@ bool PolyDraw(Context& c, const Record& r, bool small) {
   size_t typesAt = 28 + size_t{count} * (small ? 4 : 8);
   auto types = r.Reader().Slice(typesAt, count);
   if (!types) return false;
+  if (!WithinGdiRange(logical)) return true;
   std::vector<Figure> figures;
   PointD cur = c.ToDevice(c.dc.currentPos);
   auto open = [&]() -> Figure& {
