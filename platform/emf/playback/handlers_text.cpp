@@ -123,9 +123,10 @@ void DrawRun(Context& c, const TextRun& run) {
 
   if (c.dc.textAlign & kTaUpdateCp) {
     // Left-aligned text moves the current position to its end, right-aligned text to its start.
-    double move = width + 2 * shift;
+    // The whole advance moves it, vertical offsets of ETO_PDY included.
+    double factor = width != 0 ? (width + 2 * shift) / width : 1;
     Xform inverse;
-    if (Invert(t, inverse)) c.dc.currentPos = inverse.Apply(ref.x + along.x * move, ref.y + along.y * move);
+    if (Invert(t, inverse)) c.dc.currentPos = inverse.Apply(ref.x + pen.x * factor, ref.y + pen.y * factor);
   }
 
   // Background: the opaque rectangle, or the text's cell in opaque background mode.
