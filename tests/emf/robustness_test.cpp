@@ -80,6 +80,22 @@ TEST(PlaybackRobustness, DeepSaveDcAndBadHandles) {
   EXPECT_EQ(s->Pixel(10, 10), kBlack);
 }
 
+TEST(PlaybackRobustness, SavedStatesWithLargeClipRegionsAreBounded) {
+  auto rec = PixelRecorder();
+  rec.Add(emf::EMR_BEGINPATH);
+  rec.Ellipse({0, 0, 100, 100});  // 1000 device pixels across
+  rec.Add(emf::EMR_ENDPATH);
+  rec.Add(emf::EMR_SELECTCLIPPATH, emf::RecordBytes().U32(5));  // about a thousand bands
+  for (int i = 0; i < 4000; ++i) rec.SaveDC();
+  rec.RestoreDC(1);
+  rec.SelectObject(kBlackBrush).Rectangle({0, 0, 100, 100});
+  auto start = std::chrono::steady_clock::now();
+  auto s = PlayRecording(rec, 1000);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(s->Pixel(500, 500), kBlack);
+  EXPECT_EQ(s->Pixel(2, 2), kWhite);
+}
+
 TEST(PlaybackRobustness, HugeCoordinatesAndTransformsFinishQuickly) {
   auto rec = PixelRecorder();
   rec.SelectObject(kBlackBrush);

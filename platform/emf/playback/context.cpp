@@ -225,6 +225,14 @@ bool Context::TimeUp() {
   return timedOut;
 }
 
+size_t StateBytes(const DcState& state) {
+  size_t bytes = sizeof(DcState);
+  for (const auto* region : {&state.clip, &state.metaRegion})
+    if (*region) bytes += (*region)->RectCount() * 8 + (*region)->Bands().size() * sizeof(Region::Band);
+  bytes += state.path.PointCount() * sizeof(PointD) + state.path.figures.size() * sizeof(Figure);
+  return bytes;
+}
+
 Rgb RgbOfColorRef(uint32_t colorRef) {
   static const Rgb kDefaultPalette[20] = {
       0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0, 0xC0DCC0, 0xA6CAF0,

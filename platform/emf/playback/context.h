@@ -12,8 +12,13 @@
 
 namespace velto::emf::playback {
 
-// Deeper SaveDC stacks than this are refused (a metafile could otherwise grow memory without bound).
+// Deeper SaveDC stacks than this, or saved states holding more than kMaxSavedBytes of regions and
+// paths, are refused (a metafile could otherwise grow memory without bound).
 inline constexpr size_t kMaxSaveDepth = 4096;
+inline constexpr size_t kMaxSavedBytes = size_t{32} << 20;
+
+// Rough memory held by a state's regions and path.
+size_t StateBytes(const DcState& state);
 
 class Context {
  public:
@@ -24,6 +29,7 @@ class Context {
   Xform playback;  // recording-device pixels → surface pixels
   DcState dc;
   std::vector<DcState> saved;
+  size_t savedBytes = 0;  // StateBytes of everything in `saved`
   ObjectTable objects;
 
   // Logical units → recording-device pixels (the metafile's world transform and mapping).

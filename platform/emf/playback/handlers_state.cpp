@@ -168,7 +168,11 @@ bool ModifyWorldTransform(Context& c, const Record& r) {
 }
 
 bool SaveDC(Context& c, const Record&) {
-  if (c.saved.size() < kMaxSaveDepth) c.saved.push_back(c.dc);
+  size_t bytes = StateBytes(c.dc);
+  if (c.saved.size() < kMaxSaveDepth && c.savedBytes + bytes <= kMaxSavedBytes) {
+    c.saved.push_back(c.dc);
+    c.savedBytes += bytes;
+  }
   return true;
 }
 
@@ -178,6 +182,7 @@ bool RestoreDC(Context& c, const Record& r) {
   int64_t depth = static_cast<int64_t>(c.saved.size());
   int64_t target = which < 0 ? depth + which : which - 1;  // index of the state to restore
   if (which == 0 || target < 0 || target >= depth) return true;  // GDI refuses; playback goes on
+  for (size_t i = static_cast<size_t>(target); i < c.saved.size(); ++i) c.savedBytes -= StateBytes(c.saved[i]);
   c.dc = std::move(c.saved[static_cast<size_t>(target)]);
   c.saved.resize(static_cast<size_t>(target));
   c.ClipChanged();
