@@ -47,14 +47,9 @@ bool StrokeAndFillPath(Context& c, const Record&) { Consume(c, true, true); retu
 
 bool FlattenPath(Context&, const Record&) { return true; }  // curves are flattened as they are added
 
-bool WidenPath(Context& c, const Record&) {
-  // The widened outline is approximated by the path itself; a following fill then covers the
-  // figures' interiors.
-  if (!c.dc.inPath) {
-    for (auto& f : c.dc.path.figures) f.closed = true;
-  }
-  return true;
-}
+// The widened outline is not computed: the path keeps its figures, so a following stroke draws the
+// centre line and a fill covers the closed figures.
+bool WidenPath(Context&, const Record&) { return true; }
 
 bool SelectClipPath(Context& c, const Record& r) {
   if (!Fits(r, 12)) return false;
