@@ -14,21 +14,18 @@ namespace {
 
 constexpr uint32_t kInfoHeaderSize = 40;
 
-bool FitsInt32(int64_t v) {
-  return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
-}
+// Two's-complement wrap to 32 bits, as the platform's 32-bit arithmetic behaves.
+int32_t Wrap32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 
-// One axis of the page size: extent (0.01 mm) × device pixels / (device mm × 100), all in int32 with
-// the multiplication first. Any step that leaves int32, or a zero divisor, gives no size.
+// One axis of the page size: extent (0.01 mm) × device pixels / (device mm × 100) in signed 32-bit
+// arithmetic, the multiplication first, wrapping on overflow as the platform's does (GDI plays such
+// pages at the wrapped size). A zero divisor gives no size.
 bool PageExtent(int32_t low, int32_t high, int32_t devicePixels, int32_t deviceMillimetres, int& out) {
-  int64_t extent = int64_t{high} - low;
-  if (!FitsInt32(extent)) return false;
-  int64_t numerator = extent * devicePixels;
-  int64_t divisor = int64_t{deviceMillimetres} * 100;
-  if (!FitsInt32(numerator) || !FitsInt32(divisor) || divisor == 0) return false;
-  int64_t result = numerator / divisor;  // truncates toward zero
-  if (!FitsInt32(result)) return false;  // INT32_MIN / -1
-  out = static_cast<int>(result);
+  const int32_t extent = Wrap32(int64_t{high} - low);
+  const int32_t numerator = Wrap32(int64_t{extent} * devicePixels);
+  const int32_t divisor = Wrap32(int64_t{deviceMillimetres} * 100);
+  if (divisor == 0) return false;
+  out = Wrap32(int64_t{numerator} / divisor);  // truncates toward zero; INT32_MIN / -1 wraps too
   return true;
 }
 

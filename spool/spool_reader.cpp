@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/emf/byte_reader.h"
@@ -17,6 +18,23 @@ constexpr uint32_t kEmriMetafileData = 12;
 // Reads exactly `out.size()` bytes; false when fewer came.
 bool ReadExactly(std::FILE* file, std::span<uint8_t> out) {
   return std::fread(out.data(), 1, out.size(), file) == out.size();
+}
+
+// Where the metafile of a page found at `offset` ends, when the page stands in a well-formed
+// EMRI_METAFILE_DATA record: the smaller of the record's end and the metafile header's byte count.
+// A metafile can carry another one inside it (a picture kept in a comment record), whose header passes
+// the page test too; it belongs to the page around it and must not cut that page short. Without a
+// well-formed record around the page nothing is known, and the page ends where the next one starts.
+int64_t ContainedMetafileEnd(std::FILE* file, int64_t offset) {
+  if (offset < 8) return offset;
+  std::array<uint8_t, 8> record{};
+  std::array<uint8_t, 4> bytesField{};
+  if (fseeko(file, static_cast<off_t>(offset - 8), SEEK_SET) != 0 || !ReadExactly(file, record)) return offset;
+  if (fseeko(file, static_cast<off_t>(offset + 48), SEEK_SET) != 0 || !ReadExactly(file, bytesField)) return offset;
+  ByteReader r(record);
+  if (r.U32Or(0) != kEmriMetafileData || r.I32Or(4) <= 0) return offset;
+  const int64_t metafileBytes = ByteReader(bytesField).U32Or(0);
+  return offset + std::min<int64_t>(r.I32Or(4), metafileBytes);
 }
 
 }  // namespace
@@ -56,10 +74,16 @@ bool ReadSpoolJob(const std::string& spoolPath, SpoolJob& job) {
   if (!file) return false;
   std::setvbuf(file.get(), streamBuffer.data(), _IOFBF, streamBuffer.size());
 
+  StdioFile lookup = OpenStdioFile(spoolPath, "rb");
+  if (!lookup) return false;
+  int64_t currentPageEnd = 0;
+
   SpoolPageScanner scanner(signature);
   scanner.Scan([&](std::span<uint8_t> out) { return std::fread(out.data(), 1, out.size(), file.get()); },
                [&](int64_t offset) {
+                 if (offset < currentPageEnd) return true;  // a metafile inside the current page
                  job.pageOffset[static_cast<size_t>(++job.pageCount)] = offset;
+                 currentPageEnd = ContainedMetafileEnd(lookup.get(), offset);
                  return job.pageCount < kMaxSpoolPages;
                });
   file.reset();

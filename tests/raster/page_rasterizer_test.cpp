@@ -45,27 +45,35 @@ TEST(PageSize, FromTheHeaderWithMultiplicationFirstAndTruncation) {
   EXPECT_EQ(w, -100);  // truncation toward zero of a negative extent
 }
 
-TEST(PageSize, OverflowAndZeroDivisorFail) {
+TEST(PageSize, ArithmeticWrapsAsThePlatformsAndZeroDivisorFails) {
   int w = 7, h = 9;
   auto zeroMm = MetafileOfSize(RectL{0, 0, 100, 100}, SizeL{100, 100}, SizeL{0, 10});
   ASSERT_TRUE(zeroMm);
   EXPECT_FALSE(MetafilePageSize(*zeroMm, w, h));
+  EXPECT_EQ(w, 7);
+  EXPECT_EQ(h, 9);
+  // 2,000,000 × 5000 leaves 32 bits: the product wraps to 1,410,065,408 before the division.
   auto bigProduct = MetafileOfSize(RectL{0, 0, 2000000, 100}, SizeL{5000, 100}, SizeL{10, 10});
   ASSERT_TRUE(bigProduct);
-  EXPECT_FALSE(MetafilePageSize(*bigProduct, w, h));
+  ASSERT_TRUE(MetafilePageSize(*bigProduct, w, h));
+  EXPECT_EQ(w, 1410065);
+  EXPECT_EQ(h, 10);
+  // An extent of 2^32 − 1 wraps to −1.
   auto bigExtent = MetafileOfSize(RectL{INT32_MIN, 0, INT32_MAX, 100}, SizeL{1, 1}, SizeL{1, 1});
   ASSERT_TRUE(bigExtent);
-  EXPECT_FALSE(MetafilePageSize(*bigExtent, w, h));
-  // Device millimetres × 100 beyond 32 bits: the header is patched, the recorder keeps sizes sane.
+  ASSERT_TRUE(MetafilePageSize(*bigExtent, w, h));
+  EXPECT_EQ(w, 0);
+  EXPECT_EQ(h, 1);
+  // Device millimetres × 100 beyond 32 bits wraps to a negative divisor: the header is patched, the
+  // recorder keeps sizes sane.
   std::vector<uint8_t> bytes = PageOfSize(RectL{0, 0, 100, 100}, SizeL{1, 1}, SizeL{10, 10});
   const uint32_t huge = 30000000;
   for (int i = 0; i < 4; ++i) bytes[80 + i] = static_cast<uint8_t>(huge >> (8 * i));  // szlMillimeters.cx
   auto bigDivisor = emf::Metafile::FromBytes(bytes);
   ASSERT_TRUE(bigDivisor);
   ASSERT_EQ(bigDivisor->Header().millimeters.cx, 30000000);
-  EXPECT_FALSE(MetafilePageSize(*bigDivisor, w, h));
-  EXPECT_EQ(w, 7);
-  EXPECT_EQ(h, 9);
+  ASSERT_TRUE(MetafilePageSize(*bigDivisor, w, h));
+  EXPECT_EQ(w, 0);  // 100 / −1,294,967,296
 }
 
 TEST(PageGeometry, WorkedExamplesFallbackAndSmallPages) {

@@ -198,5 +198,37 @@ TEST(SpoolScan, StopsAtTheCapacityOfThePageTable) {
   EXPECT_EQ(job.pageOffset[kMaxSpoolPages], test::FirstPageOffset(bytes) + stride * (kMaxSpoolPages - 1));
 }
 
+
+// A page may keep another metafile inside it (a picture in a comment record); that inner metafile passes
+// the page test but is part of its page, which must not be cut short at it. Without a well-formed
+// EMRI_METAFILE_DATA record around the page, the plain scan stands.
+TEST(SpoolScan, MetafileInsideAPageIsNoPageOfItsOwn) {
+  TempDir dir;
+  const auto path = dir.File("job.spl");
+  auto outer = test::A4Recorder();
+  emf::RecordBytes comment;
+  const auto inner = test::SimplePage(u"inner");
+  comment.U32(static_cast<uint32_t>(inner.size())).Raw(inner);
+  outer.Add(emf::EMR_GDICOMMENT, comment);
+  outer.SelectObject(emf::StockObject(4)).Rectangle(emf::RectL{0, 0, 10, 10});
+  std::vector<std::vector<uint8_t>> pages{outer.Finish(), test::SimplePage(u"second")};
+  auto bytes = MakeSpoolFile(pages);
+  test::WriteFileBytes(path, bytes);
+  SpoolJob job;
+  ASSERT_TRUE(ReadSpoolJob(path, job));
+  ASSERT_EQ(job.pageCount, 2);
+  EXPECT_EQ(job.pageOffset[1], test::FirstPageOffset(bytes));
+  EXPECT_EQ(job.pageOffset[2], test::FirstPageOffset(bytes) + static_cast<int64_t>(pages[0].size()) + 16 + 8);
+
+  // The outer metafile placed loose behind the first page, with no record of its own: nothing says where
+  // it ends, so the metafile inside it is listed as the scan finds it.
+  std::array<uint8_t, 6> sig{};
+  auto loose = test::SpoolWithSecondPageAt(pages[1], pages[0], 4096);
+  test::WriteFileBytes(path, loose);
+  ASSERT_TRUE(CheckSpoolHeader(path, sig));
+  ASSERT_TRUE(ReadSpoolJob(path, job));
+  EXPECT_EQ(job.pageCount, 3);  // the second page, then the loose outer metafile and the one inside it
+}
+
 }  // namespace
 }  // namespace velto
