@@ -204,3 +204,40 @@ TEST(PlaybackRecords, PolyPolygonFillsEveryPart) {
 
 }  // namespace
 }  // namespace velto::test
+
+namespace velto::test {
+namespace {
+
+// EMR_MASKBLT with a 1-bit mask; the background operation keeps the page (MAKEROP4(SRCCOPY, dest)).
+void AddMaskBlt(emf::MetafileRecorder& rec, const Dib& src, const Dib& mask, emf::RectL dest) {
+  emf::RecordBytes b;
+  uint32_t offBmi = 128, offBits = offBmi + static_cast<uint32_t>(src.info.size());
+  uint32_t offMask = offBits + static_cast<uint32_t>(src.bits.size());
+  uint32_t offMaskBits = offMask + static_cast<uint32_t>(mask.info.size());
+  b.Rect(dest).I32(dest.left).I32(dest.top).I32(dest.right - dest.left).I32(dest.bottom - dest.top).U32(0xAACC0020u);
+  b.I32(0).I32(0).F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).U32(0).U32(0);
+  b.U32(offBmi).U32(static_cast<uint32_t>(src.info.size())).U32(offBits).U32(static_cast<uint32_t>(src.bits.size()));
+  b.I32(0).I32(0).U32(0);
+  b.U32(offMask).U32(static_cast<uint32_t>(mask.info.size())).U32(offMaskBits).U32(static_cast<uint32_t>(mask.bits.size()));
+  b.Raw(src.info).Raw(src.bits).Raw(mask.info).Raw(mask.bits);
+  rec.Add(emf::EMR_MASKBLT, b);
+}
+
+TEST(PlaybackRecords, ShrunkMaskBltLeavesMaskedOutPixelsAlone) {
+  // A red 8 × 8 source whose mask lets only the top half through, played at half size.
+  std::vector<std::vector<uint8_t>> red(8, std::vector<uint8_t>{0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255,
+                                                                0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255});
+  Dib src = MakeDib(8, 8, 24, {}, red);
+  std::vector<std::vector<uint8_t>> maskRows(8, std::vector<uint8_t>{0x00});
+  for (int i = 0; i < 4; ++i) maskRows[i][0] = 0xFF;
+  Dib mask = MakeDib(8, 8, 1, {0x000000, 0xFFFFFF}, maskRows);
+  auto rec = PixelRecorder();
+  AddMaskBlt(rec, src, mask, {20, 20, 28, 28});
+  auto s = PlayRecording(rec, 50);
+  EXPECT_EQ(s->Pixel(11, 10), emf::MakeRgb(255, 0, 0));
+  EXPECT_EQ(s->Pixel(11, 12), kWhite);  // masked out: neither source nor black
+  EXPECT_EQ(s->Pixel(11, 13), kWhite);
+}
+
+}  // namespace
+}  // namespace velto::test

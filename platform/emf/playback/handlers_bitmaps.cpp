@@ -28,12 +28,16 @@ Image ShrinkCombining(const Image& src, const SourceRect& s, int w, int h, bool 
       x0 = std::clamp(x0, 0, src.width - 1);
       x1 = std::clamp(std::max(x1, x0 + 1), 1, src.width);
       uint32_t acc = keepDark ? 0xFFFFFFFFu : 0xFF000000u;
+      bool opaque = false;
       for (int yy = y0; yy < y1; ++yy)
         for (int xx = x0; xx < x1; ++xx) {
           uint32_t p = src.At(xx, yy);
+          if ((p >> 24) == 0) continue;  // masked-out pixels take no part
+          opaque = true;
           acc = keepDark ? (acc & p) : (acc | p);
         }
-      out.pixels[static_cast<size_t>(y) * w + x] = acc | 0xFF000000u;
+      // A block of masked-out pixels stays transparent, so a masked blit leaves the page under it alone.
+      out.pixels[static_cast<size_t>(y) * w + x] = opaque ? (acc | 0xFF000000u) : 0;
     }
   }
   return out;
