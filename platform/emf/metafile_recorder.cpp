@@ -129,7 +129,7 @@ MetafileRecorder& MetafileRecorder::TextOut(uint32_t type, PointL p, std::span<c
   uint32_t stringBytes = static_cast<uint32_t>((text.size() + 3) & ~size_t{3});
   uint32_t dxOffset = dx.empty() ? 0 : kStringOffset + stringBytes;
   RecordBytes r;
-  r.Rect(RectL{}).U32(1).F32(0).F32(0);
+  r.Rect(RectL{}).U32(textGraphicsMode_).F32(0).F32(0);
   r.Point(p).U32(chars).U32(kStringOffset).U32(options).Rect(rect).U32(dxOffset);
   r.Raw(text).PadTo4();
   for (int32_t d : dx) r.I32(d);

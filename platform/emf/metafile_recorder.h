@@ -101,6 +101,15 @@ class MetafileRecorder {
   MetafileRecorder& SetPolyFillMode(uint32_t mode) { return Add(EMR_SETPOLYFILLMODE, RecordBytes().U32(mode)); }
   MetafileRecorder& SaveDC() { return Add(EMR_SAVEDC); }
   MetafileRecorder& RestoreDC(int32_t which) { return Add(EMR_RESTOREDC, RecordBytes().I32(which)); }
+  // EMR_SETWORLDTRANSFORM with eM11, eM12, eM21, eM22, eDx, eDy.
+  MetafileRecorder& SetWorldTransform(float m11, float m12, float m21, float m22, float dx, float dy) {
+    return Add(EMR_SETWORLDTRANSFORM, RecordBytes().F32(m11).F32(m12).F32(m21).F32(m22).F32(dx).F32(dy));
+  }
+  // The graphics mode written into later text records: 1 GM_COMPATIBLE (the default), 2 GM_ADVANCED.
+  MetafileRecorder& SetTextGraphicsMode(uint32_t mode) {
+    textGraphicsMode_ = mode;
+    return *this;
+  }
   MetafileRecorder& SelectObject(uint32_t handle) { return Add(EMR_SELECTOBJECT, RecordBytes().U32(handle)); }
   MetafileRecorder& DeleteObject(uint32_t handle) { return Add(EMR_DELETEOBJECT, RecordBytes().U32(handle)); }
   MetafileRecorder& CreatePen(uint32_t handle, uint32_t style, int32_t width, uint32_t colorRef);
@@ -131,6 +140,7 @@ class MetafileRecorder {
   std::vector<uint8_t> bytes_;
   size_t records_ = 0;
   uint32_t maxHandle_ = 0;
+  uint32_t textGraphicsMode_ = 1;
   bool finished_ = false;
 };
 

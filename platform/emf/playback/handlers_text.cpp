@@ -13,10 +13,15 @@ enum : uint32_t {
   kEtoOpaque = 0x2, kEtoClipped = 0x4, kEtoGlyphIndex = 0x10, kEtoPdy = 0x2000, kEtoNoRect = 0x100,
   kEtoSmallChars = 0x200,
 };
+// The graphics mode a text record was made in; any other value leaves playback's advanced mode.
+constexpr uint32_t kGmCompatible = 1;
+constexpr uint8_t kNonAntialiasedQuality = 3;
 
 struct TextRun {
   PointD reference;
   uint32_t options = 0;
+  // Recorded in GM_COMPATIBLE: glyphs keep upright and take only the vertical scale of the transform.
+  bool compatible = false;
   bool hasRect = false;
   double rect[4] = {0, 0, 0, 0};
   std::u16string chars;
@@ -24,9 +29,16 @@ struct TextRun {
   std::vector<double> dx;              // logical units; pairs (dx, dy) with ETO_PDY
 };
 
-std::shared_ptr<const text::RealisedFont> Realise(const Font& font, double height, double width) {
+std::shared_ptr<const text::RealisedFont> Realise(const Context& c, const Font& font, double height, double width) {
   if (!font.hasRealised || font.realisedHeight != height || font.realisedWidth != width) {
-    font.realised = text::RealiseFont(font.logFont, height, width);
+    if (c.device.IsMonochrome() && font.logFont.quality != kNonAntialiasedQuality) {
+      // A 1-bit surface takes no grey edges.
+      text::LogFont crisp = font.logFont;
+      crisp.quality = kNonAntialiasedQuality;
+      font.realised = text::RealiseFont(crisp, height, width);
+    } else {
+      font.realised = text::RealiseFont(font.logFont, height, width);
+    }
     font.realisedHeight = height;
     font.realisedWidth = width;
     font.hasRealised = true;
@@ -45,28 +57,37 @@ void DrawRun(Context& c, const TextRun& run) {
   PointD ux = t.ApplyVector(1, 0), uy = t.ApplyVector(0, 1);
   double sx = std::hypot(ux.x, ux.y), sy = std::hypot(uy.x, uy.y);
   if (!(sx > 0) || !(sy > 0) || !std::isfinite(sx) || !std::isfinite(sy)) return;
+  // Character extra and justification are horizontal logical lengths.
+  const double extraScale = sx;
+  if (run.compatible) {
+    // GM_COMPATIBLE: the font is sized by the vertical scale alone, width included; no rotation, shear or
+    // mirror of the transform reaches the glyphs.
+    if (std::fabs(t.m22) > 1e-9) sy = std::fabs(t.m22);
+    sx = sy;
+  }
   double pixelHeight = std::clamp(lf.height * sy, -16384.0, 16384.0);
   double pixelWidth = std::clamp(std::abs(lf.width) * sx, 0.0, 16384.0);
-  auto realised = Realise(font, pixelHeight, pixelWidth);
+  auto realised = Realise(c, font, pixelHeight, pixelWidth);
   if (lf.width == 0 && realised && std::fabs(sx / sy - 1) > 0.05) {
     // An anisotropic mapping squeezes the glyphs: the face's own width scales with x, its height with y.
     double natural = realised->Metrics().averageCharWidth;
     double squeezed = std::round(natural * sx / sy);
     if (natural > 0 && squeezed != std::round(natural))
-      realised = Realise(font, pixelHeight, std::clamp(squeezed, 1.0, 16384.0));
+      realised = Realise(c, font, pixelHeight, std::clamp(squeezed, 1.0, 16384.0));
   }
   if (!realised) return;
   const text::FontMetrics& m = realised->Metrics();
 
-  // Baseline direction: the transform's x axis turned by the escapement.
-  // The escapement turns counter-clockwise in logical space: a mapping that flips y turns it back.
+  // Baseline direction: the transform's x axis turned by the escapement (compatible mode: the
+  // escapement alone). The escapement turns counter-clockwise in logical space: a mapping that flips
+  // y turns it back.
   double escapement = lf.escapement * std::numbers::pi / 1800.0;
-  double angle = std::atan2(-ux.y, ux.x) + (t.Determinant() < 0 ? -escapement : escapement);
+  bool mirrored = run.compatible ? t.m11 * t.m22 < 0 : t.Determinant() < 0;
+  double angle = (run.compatible ? 0.0 : std::atan2(-ux.y, ux.x)) + (mirrored ? -escapement : escapement);
   PointD along{std::cos(angle), -std::sin(angle)};
   PointD down{std::sin(angle), std::cos(angle)};
-  bool upright = std::fabs(angle) < 1e-9;
   // A transform that flips x runs the text leftwards; the glyphs stay upright.
-  double xSign = t.m11 < 0 && !t.HasRotation() ? -1 : 1;
+  double xSign = !run.compatible && t.m11 < 0 && !t.HasRotation() ? -1 : 1;
 
   std::vector<text::Glyph> glyphs = (run.options & kEtoGlyphIndex) ? realised->MapGlyphIndices(run.glyphIndices)
                                                                      : realised->MapText(run.chars);
@@ -74,6 +95,19 @@ void DrawRun(Context& c, const TextRun& run) {
   bool pdy = (run.options & kEtoPdy) != 0;
   // Advances that the record holds; glyphs beyond them (a short PDY array) use the font's own.
   size_t dxGlyphs = std::min(count, pdy ? run.dx.size() / 2 : run.dx.size());
+  // Recorded advances are logical: turned by the escapement, then through the transform. In compatible
+  // mode the escapement is the one the glyphs take, and a mirrored axis does not run the text backwards.
+  const double dxEscapement = run.compatible && mirrored ? -escapement : escapement;
+  const double cosEsc = std::cos(dxEscapement), sinEsc = std::sin(dxEscapement);
+  auto advanceToDevice = [&](double adx, double ady) {
+    double lx = adx, ly = -ady;
+    PointD v = t.ApplyVector(cosEsc * lx + sinEsc * ly, -sinEsc * lx + cosEsc * ly);
+    if (run.compatible) {
+      if (t.m11 < 0) v.x = -v.x;
+      if (t.m22 < 0) v.y = -v.y;
+    }
+    return v;
+  };
 
   // Offsets of every glyph from the start point (device pixels) and the run's total advance.
   std::vector<PointD> offsets;
@@ -81,22 +115,15 @@ void DrawRun(Context& c, const TextRun& run) {
   PointD pen{0, 0};
   int spaces = 0;
   for (char16_t ch : run.chars) spaces += ch == u' ';
-  double justify = (c.dc.justifyCount > 0 && spaces > 0) ? c.dc.justifyExtra * sx / spaces : 0;
+  double justify = (c.dc.justifyCount > 0 && spaces > 0) ? c.dc.justifyExtra * extraScale / spaces : 0;
   for (size_t i = 0; i < glyphs.size(); ++i) {
     offsets.push_back(pen);
     if (i < dxGlyphs) {
-      double adx = run.dx[pdy ? 2 * i : i];
-      double ady = pdy ? run.dx[2 * i + 1] : 0;
-      if (upright) {
-        PointD v = t.ApplyVector(adx, -ady);
-        pen.x += v.x;
-        pen.y += v.y;
-      } else {
-        pen.x += along.x * adx * sx - down.x * ady * sy;
-        pen.y += along.y * adx * sx - down.y * ady * sy;
-      }
+      PointD v = advanceToDevice(run.dx[pdy ? 2 * i : i], pdy ? run.dx[2 * i + 1] : 0);
+      pen.x += v.x;
+      pen.y += v.y;
     } else {
-      double adv = glyphs[i].advance + c.dc.charExtra * sx;
+      double adv = glyphs[i].advance + c.dc.charExtra * extraScale;
       if (i < run.chars.size() && run.chars[i] == u' ') adv += justify;
       pen.x += along.x * adv * xSign;
       pen.y += along.y * adv * xSign;
@@ -252,6 +279,7 @@ bool ExtTextOut(Context& c, const Record& r, bool wide) {
   if (!Fits(r, 76)) return false;
   auto run = ReadText(c, r, 36, wide);
   if (!run) return true;  // a string outside the record draws nothing
+  run->compatible = U32At(r, 24) == kGmCompatible;
   DrawRun(c, *run);
   return true;
 }
@@ -265,7 +293,9 @@ bool PolyTextOut(Context& c, const Record& r, bool wide) {
   if (!r.Reader().Array(40, strings, 40)) return false;
   for (uint32_t i = 0; i < strings; ++i) {
     auto run = ReadText(c, r, 40 + size_t{i} * 40, wide);
-    if (run) DrawRun(c, *run);
+    if (!run) continue;
+    run->compatible = U32At(r, 24) == kGmCompatible;
+    DrawRun(c, *run);
   }
   return true;
 }
@@ -279,6 +309,7 @@ bool SmallTextOut(Context& c, const Record& r) {
   run.reference = {double(I32At(r, 8)), double(I32At(r, 12))};
   uint32_t chars = U32At(r, 16);
   run.options = U32At(r, 20);
+  run.compatible = U32At(r, 24) == kGmCompatible;
   size_t at = 36;
   if (!(run.options & kEtoNoRect)) {
     if (!Fits(r, 52)) return false;

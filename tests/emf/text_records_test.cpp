@@ -1,0 +1,93 @@
+// Text records under world transforms: a record made in GM_COMPATIBLE keeps its glyphs upright and
+// sized by the vertical scale, one made in GM_ADVANCED follows the whole transform.
+#include <cmath>
+
+#include "tests/emf/playback_fixture.h"
+
+namespace velto::test {
+namespace {
+
+constexpr uint32_t kCompatible = 1, kAdvanced = 2;
+
+struct InkBox {
+  int count = 0;
+  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+  int Width() const { return right - left + 1; }
+  int Height() const { return bottom - top + 1; }
+};
+
+// Pixels darker than mid-grey within columns [x0, x1).
+InkBox DarkInk(const emf::Surface& s, int x0 = 0, int x1 = 1 << 30) {
+  InkBox box;
+  for (int y = 0; y < s.Height(); ++y) {
+    for (int x = std::max(0, x0); x < std::min(s.Width(), x1); ++x) {
+      if ((s.Pixel(x, y) & 0xFF) >= 128) continue;
+      ++box.count;
+      box.left = std::min(box.left, x);
+      box.right = std::max(box.right, x);
+      box.top = std::min(box.top, y);
+      box.bottom = std::max(box.bottom, y);
+    }
+  }
+  return box;
+}
+
+std::unique_ptr<emf::Surface> DrawUnder(uint32_t mode, float m11, float m12, float m21, float m22, float dx,
+                                        float dy, std::u16string_view text, emf::PointL at,
+                                        std::span<const int32_t> advances = {}) {
+  auto rec = PixelRecorder();
+  rec.CreateFont(1, -30, 400, u"Arial").SelectObject(1);
+  rec.SetWorldTransform(m11, m12, m21, m22, dx, dy);
+  rec.SetTextGraphicsMode(mode).ExtTextOutW(at, text, 0, {}, advances);
+  return PlayRecording(rec);
+}
+
+TEST(TextRecords, CompatibleTextIsNotTurnedByTheWorldTransform) {
+  const float c = std::cos(0.5f), s = std::sin(0.5f);
+  const InkBox upright = DarkInk(*DrawUnder(kCompatible, c, s, -s, c, 30, 0, u"I", {20, 30}));
+  const InkBox turned = DarkInk(*DrawUnder(kAdvanced, c, s, -s, c, 30, 0, u"I", {20, 30}));
+  ASSERT_GT(upright.count, 20);
+  ASSERT_GT(turned.count, 20);
+  EXPECT_LE(upright.Width(), 4);  // a straight stem
+  EXPECT_GE(turned.Width(), 9);   // a stem leaning by half a radian
+}
+
+TEST(TextRecords, CompatibleTextTakesTheVerticalScaleForBothDirections) {
+  const InkBox plain = DarkInk(*DrawUnder(kCompatible, 1, 0, 0, 1, 0, 0, u"H", {10, 10}));
+  const InkBox compatible = DarkInk(*DrawUnder(kCompatible, 2, 0, 0, 0.5f, 0, 0, u"H", {10, 20}));
+  const InkBox advanced = DarkInk(*DrawUnder(kAdvanced, 2, 0, 0, 0.5f, 0, 0, u"H", {10, 20}));
+  ASSERT_GT(plain.count, 20);
+  EXPECT_NEAR(compatible.Height(), plain.Height() / 2.0, 2);
+  EXPECT_NEAR(compatible.Width(), plain.Width() / 2.0, 2);
+  EXPECT_NEAR(advanced.Height(), plain.Height() / 2.0, 2);
+  EXPECT_NEAR(advanced.Width(), plain.Width() * 2.0, 3);
+}
+
+TEST(TextRecords, CompatibleAdvancesRunRightwardsUnderAMirror) {
+  // x mirrored about 50: the reference point moves, the text still runs to the right.
+  const std::vector<int32_t> advances{20, 20};
+  auto s = DrawUnder(kCompatible, -1, 0, 0, 1, 100, 0, u"II", {70, 30}, advances);
+  const InkBox first = DarkInk(*s, 25, 35), second = DarkInk(*s, 45, 55);
+  EXPECT_GT(first.count, 10);
+  EXPECT_GT(second.count, 10);
+  EXPECT_EQ(DarkInk(*s, 0, 25).count, 0);
+}
+
+TEST(TextRecords, CompatibleTextUnderAFlipStaysUpright) {
+  // y flipped: "T" keeps its bar on top.
+  auto s = DrawUnder(kCompatible, 1, 0, 0, -1, 0, 100, u"T", {30, 40});
+  const InkBox ink = DarkInk(*s);
+  ASSERT_GT(ink.count, 20);
+  int barTop = 0, barBottom = 0;
+  for (int x = 0; x < 100; ++x) {
+    barTop += (s->Pixel(x, ink.top) & 0xFF) < 128;
+    barBottom += (s->Pixel(x, ink.bottom) & 0xFF) < 128;
+  }
+  EXPECT_GT(barTop, barBottom * 3);  // the wide bar is the top row, the stem's foot the bottom one
+  // Top-aligned at the flipped reference point (100 - 40 = 60), the cell hanging below it.
+  EXPECT_GE(ink.top, 60);
+  EXPECT_LE(ink.bottom, 60 + 30);
+}
+
+}  // namespace
+}  // namespace velto::test
