@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <numbers>
+#include <set>
 #include <thread>
 
 #include "platform/emf/text/font.h"
@@ -16,12 +17,17 @@
 namespace velto::emf::text {
 namespace {
 
-LogFont Face(std::u16string name, int weight = 400, bool italic = false, uint8_t charSet = 0) {
+constexpr uint8_t kNonAntialiased = 3;
+
+// 1-bit text unless a test asks for a quality that smooths.
+LogFont Face(std::u16string name, int weight = 400, bool italic = false, uint8_t charSet = 0,
+             uint8_t quality = kNonAntialiased) {
   LogFont font;
   font.faceName = std::move(name);
   font.weight = weight;
   font.italic = italic ? 1 : 0;
   font.charSet = charSet;
+  font.quality = quality;
   return font;
 }
 
@@ -164,6 +170,37 @@ TEST(RealisedFont, GlyphsAreDrawnInExactColoursOnly) {
       EXPECT_GT(ink.count, 100) << font->FamilyName();
       EXPECT_TRUE(ink.onlyExactColours) << font->FamilyName();
     }
+  }
+}
+
+// Black text on white, drawn with the font: the set of grey levels that came out.
+std::set<uint32_t> GreysOf(const RealisedFont& font, std::u16string_view text) {
+  Canvas canvas(400, 80);
+  cairo_set_source_rgb(canvas.Cr(), 0, 0, 0);
+  const auto glyphs = font.MapText(text);
+  font.Draw(canvas.Cr(), glyphs, Layout(glyphs, 5, 60), 0);
+  std::set<uint32_t> greys;
+  for (int y = 0; y < canvas.Height(); ++y)
+    for (int x = 0; x < canvas.Width(); ++x)
+      if (uint32_t p = canvas.Pixel(x, y); p != 0 && p != 0xFFFFFF) greys.insert(p);
+  return greys;
+}
+
+TEST(RealisedFont, SmoothingFollowsTheQualityAndTheFacesGaspTable) {
+  constexpr uint8_t kDefault = 0, kClearType = 5;
+  // Liberation Sans (for Arial) allows grey below 9 and from 18 pixels; Carlito (for Calibri) at every size.
+  EXPECT_TRUE(GreysOf(*RealiseFont(Face(u"Arial", 400, false, 0, kDefault), -13, 0), u"Hamburg").empty());
+  EXPECT_TRUE(GreysOf(*RealiseFont(Face(u"Arial", 400, false, 0, kClearType), -13, 0), u"Hamburg").empty());
+  EXPECT_FALSE(GreysOf(*RealiseFont(Face(u"Arial", 400, false, 0, kDefault), -30, 0), u"Hamburg").empty());
+  EXPECT_TRUE(GreysOf(*RealiseFont(Face(u"Arial"), -30, 0), u"Hamburg").empty());
+  const auto greys = GreysOf(*RealiseFont(Face(u"Calibri", 400, false, 0, kDefault), -13, 0), u"Hamburg 650");
+  ASSERT_FALSE(greys.empty());
+  // Every grey is one of GDI's 17 gamma steps of coverage.
+  const std::set<uint32_t> ramp{0x4d, 0x68, 0x7c, 0x8c, 0x9a, 0xa7, 0xb2, 0xbd,
+                                0xc7, 0xd0, 0xd9, 0xe1, 0xe9, 0xf0, 0xf8};
+  for (uint32_t p : greys) {
+    EXPECT_EQ(p & 0xFF, (p >> 8) & 0xFF);
+    EXPECT_TRUE(ramp.count(p & 0xFF)) << std::hex << p;
   }
 }
 

@@ -55,6 +55,7 @@ class Device {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
+  bool IsMonochrome() const { return surface_.IsMonochrome(); }
 
   // The effective clip (clip ∩ meta region); no value: the whole surface.
   void SetClip(const std::optional<Region>& clip);

@@ -51,4 +51,36 @@ GlyphMask MaskFromBitmap(const FT_Bitmap& bitmap, int left, int top) {
   return glyph;
 }
 
+GlyphMask GreyMaskFromBitmap(const FT_Bitmap& bitmap, int left, int top) {
+  if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) return MaskFromBitmap(bitmap, left, top);
+  GlyphMask glyph;
+  glyph.left = left;
+  glyph.top = top;
+  if (bitmap.width == 0 || bitmap.rows == 0 || bitmap.buffer == nullptr) return glyph;
+  if (bitmap.width > 32767 || bitmap.rows > 32767) return glyph;
+  cairo_surface_t* surface =
+      cairo_image_surface_create(CAIRO_FORMAT_A8, static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows));
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return glyph;
+  }
+  glyph.mask.reset(surface);
+  // Coverage step s (0..16) leaves ramp[16 - s] of a white ground showing under black text.
+  static constexpr uint8_t kRamp[17] = {0x00, 0x4d, 0x68, 0x7c, 0x8c, 0x9a, 0xa7, 0xb2, 0xbd,
+                                        0xc7, 0xd0, 0xd9, 0xe1, 0xe9, 0xf0, 0xf8, 0xff};
+  cairo_surface_flush(surface);
+  unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (unsigned y = 0; y < bitmap.rows; ++y) {
+    const unsigned char* in = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+    unsigned char* out = data + static_cast<std::ptrdiff_t>(y) * stride;
+    for (unsigned x = 0; x < bitmap.width; ++x) {
+      const unsigned step = (in[x] * 16u + 127u) / 255u;
+      out[x] = static_cast<unsigned char>(255 - kRamp[16 - step]);
+    }
+  }
+  cairo_surface_mark_dirty(surface);
+  return glyph;
+}
+
 }  // namespace velto::emf::text

@@ -23,4 +23,9 @@ struct GlyphMask {
 // Copies a FreeType bitmap (mono, or grey thresholded at half) into a cairo A1 mask.
 GlyphMask MaskFromBitmap(const FT_Bitmap& bitmap, int left, int top);
 
+// Anti-aliased text (fonts asking for ANTIALIASED_QUALITY or a ClearType quality): a grey FreeType
+// bitmap becomes an A8 mask in GDI's 17 coverage steps, each step weighted by GDI's text gamma ramp.
+// Dark text on a light ground comes out exactly as GDI blends it.
+GlyphMask GreyMaskFromBitmap(const FT_Bitmap& bitmap, int left, int top);
+
 }  // namespace velto::emf::text

@@ -4,6 +4,7 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_SIZES_H
+#include FT_GASP_H
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +27,8 @@ namespace {
 // Hinted for a 1-bit target, as GDI hints the glyphs of non-anti-aliased text.
 constexpr FT_Int32 kHintedLoad = FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP;
 constexpr FT_Int32 kOutlineLoad = FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
+// Fonts that ask for anti-aliasing are hinted for grey levels.
+constexpr FT_Int32 kGreyLoad = FT_LOAD_TARGET_NORMAL | FT_LOAD_NO_BITMAP;
 // Above this em height glyphs are filled as paths rather than cached as bitmaps.
 constexpr int kMaxBitmapEm = 400;
 // Slant of a synthetic italic, as GDI leans a face without an italic cut: a quarter of the height
@@ -54,9 +57,9 @@ struct Rotation {
 
 class GdiFont final : public RealisedFont {
  public:
-  GdiFont(SelectedFace selected, const GdiSize& size, const FontMetrics& metrics)
+  GdiFont(SelectedFace selected, const GdiSize& size, const FontMetrics& metrics, bool antialiased)
       : family_(std::move(selected.family)), size_(size), metrics_(metrics), bold_(selected.bold),
-        italic_(selected.italic), encoding_(selected.encoding) {
+        italic_(selected.italic), antialiased_(antialiased), encoding_(selected.encoding) {
     if (selected.face) AddSlot(selected.face, selected.syntheticBold, selected.syntheticItalic);
   }
 
@@ -229,7 +232,7 @@ class GdiFont final : public RealisedFont {
       maskBytes_ = 0;
     }
     GlyphMask mask;
-    if (FT_GlyphSlot g = LoadGlyph(glyph.faceSlot, glyph.index, kHintedLoad)) {
+    if (FT_GlyphSlot g = LoadGlyph(glyph.faceSlot, glyph.index, antialiased_ ? kGreyLoad : kHintedLoad)) {
       if (g->format == FT_GLYPH_FORMAT_OUTLINE && angleKey != 0) {
         FT_Matrix rotate{static_cast<FT_Fixed>(std::llround(rotation.cos * 65536)),
                          static_cast<FT_Fixed>(std::llround(-rotation.sin * 65536)),
@@ -237,7 +240,12 @@ class GdiFont final : public RealisedFont {
                          static_cast<FT_Fixed>(std::llround(rotation.cos * 65536))};
         FT_Outline_Transform(&g->outline, &rotate);
       }
-      if (FT_Render_Glyph(g, FT_RENDER_MODE_MONO) == 0) mask = MaskFromBitmap(g->bitmap, g->bitmap_left, g->bitmap_top);
+      if (antialiased_) {
+        if (FT_Render_Glyph(g, FT_RENDER_MODE_NORMAL) == 0)
+          mask = GreyMaskFromBitmap(g->bitmap, g->bitmap_left, g->bitmap_top);
+      } else if (FT_Render_Glyph(g, FT_RENDER_MODE_MONO) == 0) {
+        mask = MaskFromBitmap(g->bitmap, g->bitmap_left, g->bitmap_top);
+      }
     }
     if (mask.mask) {
       maskBytes_ += static_cast<size_t>(cairo_image_surface_get_stride(mask.mask.get())) *
@@ -252,7 +260,7 @@ class GdiFont final : public RealisedFont {
     cairo_path_t* saved = cairo_copy_path(cr);
     cairo_save(cr);
     cairo_new_path(cr);
-    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    cairo_set_antialias(cr, antialiased_ ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
     AppendOutlinesLocked(cr, glyphs, origins, angle);
     cairo_fill(cr);
@@ -282,6 +290,7 @@ class GdiFont final : public RealisedFont {
   FontMetrics metrics_;
   bool bold_;
   bool italic_;
+  bool antialiased_;
   SymbolEncoding encoding_;
   // Grown lazily as fallback faces are needed; guarded by FontMutex().
   mutable std::vector<FaceSlot> slots_;
@@ -314,6 +323,7 @@ struct FontKey {
   uint8_t pitchAndFamily;
   bool bold;
   bool italic;
+  bool antialiased;
   double height;  // as asked for
   double width;
   auto operator<=>(const FontKey&) const = default;
@@ -326,6 +336,7 @@ struct SizedFontKey {
   uint8_t pitchAndFamily;
   bool bold;
   bool italic;
+  bool antialiased;
   int emPixels;
   int averageWidth;
   auto operator<=>(const SizedFontKey&) const = default;
@@ -335,6 +346,18 @@ struct FontCache {
   std::map<FontKey, std::shared_ptr<const RealisedFont>> byRequest;
   std::map<SizedFontKey, std::shared_ptr<const RealisedFont>> bySize;
 };
+
+// Text is smoothed with grey edges unless the font asks for NONANTIALIASED_QUALITY, and then only at
+// sizes where the face's gasp table allows grey (Liberation Sans, for one, stays 1-bit from 9 to 17
+// pixels); a face without a gasp table is smoothed at every size.
+constexpr uint8_t kNonAntialiasedQuality = 3;
+bool AsksForAntialiasing(const LogFont& font) { return font.quality != kNonAntialiasedQuality; }
+
+bool GaspAllowsGrey(const std::shared_ptr<SharedFace>& face, int emPixels) {
+  if (!face || emPixels <= 0) return false;
+  const FT_Int flags = FT_Get_Gasp(face->Face(), static_cast<FT_UInt>(emPixels));
+  return flags == FT_GASP_NO_TABLE || (flags & FT_GASP_DO_GRAY) != 0;
+}
 
 FontCache& RealisedFonts() {
   static FontCache cache;
@@ -357,13 +380,15 @@ std::shared_ptr<const RealisedFont> Realise(const LogFont& font, double pixelHei
     tables.strikeoutSize = 102;
   }
   const GdiSize size = ResolveGdiSize(tables, pixelHeight, pixelWidth);
-  SizedFontKey key{font.faceName, font.charSet, font.pitchAndFamily, selected.bold, selected.italic, size.emPixels,
-                   size.averageWidth};
+  const bool antialiased = AsksForAntialiasing(font) && GaspAllowsGrey(selected.face, size.emPixels);
+  SizedFontKey key{font.faceName,  font.charSet, font.pitchAndFamily, selected.bold,
+                   selected.italic, antialiased,  size.emPixels,       size.averageWidth};
   auto& bySize = RealisedFonts().bySize;
   if (auto it = bySize.find(key); it != bySize.end()) return it->second;
   const FontMetrics metrics = ComputeGdiMetrics(tables, size);
   std::shared_ptr<const RealisedFont> realised;
-  if (selected.face) realised = std::make_shared<GdiFont>(std::move(selected), size, metrics);
+  if (selected.face)
+    realised = std::make_shared<GdiFont>(std::move(selected), size, metrics, antialiased);
   else realised = std::make_shared<EmptyFont>(metrics);
   bySize.emplace(std::move(key), realised);
   return realised;
@@ -374,8 +399,8 @@ std::shared_ptr<const RealisedFont> Realise(const LogFont& font, double pixelHei
 std::shared_ptr<const RealisedFont> RealiseFont(const LogFont& font, double pixelHeight, double pixelWidth) {
   if (!std::isfinite(pixelHeight)) pixelHeight = 0;
   if (!std::isfinite(pixelWidth)) pixelWidth = 0;
-  FontKey key{font.faceName, font.charSet, font.pitchAndFamily, font.weight >= 600, font.italic != 0, pixelHeight,
-              std::fabs(pixelWidth)};
+  FontKey key{font.faceName,      font.charSet, font.pitchAndFamily, font.weight >= 600, font.italic != 0,
+              AsksForAntialiasing(font), pixelHeight,  std::fabs(pixelWidth)};
   std::lock_guard lock(FontMutex());
   FontCache& cache = RealisedFonts();
   if (auto it = cache.byRequest.find(key); it != cache.byRequest.end()) return it->second;
