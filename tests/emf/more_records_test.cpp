@@ -155,6 +155,46 @@ TEST(PlaybackRecords, PatternBrushTilesInDevicePixels) {
   EXPECT_EQ(s->Pixel(3, 2), kBlue);
 }
 
+TEST(PlaybackRecords, HatchStylesPastDiagCrossPaintSolid) {
+  auto rec = PixelRecorder();
+  rec.CreateBrush(1, 2, emf::ColorRef(0, 0, 255), 6);  // HS_SOLIDCLR
+  rec.CreateBrush(2, 2, emf::ColorRef(0, 0, 255), 11);  // HS_DITHEREDBKCLR
+  rec.SelectObject(kNullPen).SelectObject(1).Rectangle({0, 0, 20, 20});
+  rec.SelectObject(2).Rectangle({40, 0, 60, 20});
+  auto s = PlayRecording(rec);
+  for (int x : {0, 3, 7, 10, 40, 43, 50})
+    for (int y : {0, 1, 4, 9}) EXPECT_EQ(s->Pixel(x, y), kBlue) << x << "," << y;
+}
+
+// A monochrome brush over a 1-bit 8 × 8 DIB of vertical stripes (bit 1 in even columns).
+emf::Surface* MonoBrushStripes(std::unique_ptr<emf::Surface>& keep, const std::vector<uint32_t>& table) {
+  auto rec = PixelRecorder();
+  std::vector<std::vector<uint8_t>> rows(8, std::vector<uint8_t>{0xAA});
+  Dib dib = MakeDib(8, 8, 1, table, rows);
+  emf::RecordBytes b;
+  uint32_t offBmi = 32, offBits = offBmi + static_cast<uint32_t>(dib.info.size());
+  b.U32(1).U32(0).U32(offBmi).U32(static_cast<uint32_t>(dib.info.size())).U32(offBits)
+      .U32(static_cast<uint32_t>(dib.bits.size())).Raw(dib.info).Raw(dib.bits);
+  rec.CreateBrush(1, 0, 0);
+  rec.Add(emf::EMR_CREATEMONOBRUSH, b);
+  rec.SetTextColor(emf::ColorRef(255, 0, 0)).SetBkColor(emf::ColorRef(0, 0, 255));
+  rec.SelectObject(1).SelectObject(kNullPen).Rectangle({0, 0, 16, 16});
+  keep = PlayRecording(rec);
+  return keep.get();
+}
+
+TEST(PlaybackRecords, MonoBrushTakesContextColoursOnlyForABlackAndWhiteTable) {
+  std::unique_ptr<emf::Surface> keep;
+  // Black and white: text colour for 0 bits, background colour for 1 bits.
+  const emf::Surface* s = MonoBrushStripes(keep, {0x000000, 0xFFFFFF});
+  EXPECT_EQ(s->Pixel(0, 0), kBlue);
+  EXPECT_EQ(s->Pixel(1, 0), kRed);
+  // Any other table keeps its own colours.
+  s = MonoBrushStripes(keep, {0x808080, 0x00FF00});
+  EXPECT_EQ(s->Pixel(0, 0), MakeRgb(0, 255, 0));
+  EXPECT_EQ(s->Pixel(1, 0), MakeRgb(128, 128, 128));
+}
+
 TEST(PlaybackRecords, OpaqueTextRectangleUsesTheBackgroundColour) {
   auto rec = PixelRecorder();
   rec.SetBkColor(emf::ColorRef(0, 0, 255));

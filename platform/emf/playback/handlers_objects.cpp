@@ -62,7 +62,18 @@ bool CreateBrush(Context& c, const Record& r) {
   brush->colour = RgbOfColorRef(U32At(r, 16));
   brush->hatch = U32At(r, 20);
   if (brush->style != kBsSolid && brush->style != kBsNull && brush->style != kBsHatched) brush->style = kBsSolid;
+  // The hatch styles past HS_DIAGCROSS (HS_SOLIDCLR and the like) paint solid in the brush colour.
+  if (brush->style == kBsHatched && brush->hatch > kLastHatchStyle) brush->style = kBsSolid;
   c.objects.Put(U32At(r, 8), brush);
+  return true;
+}
+
+// A 1-bit image whose 0 bits are black and 1 bits white.
+bool IsBlackAndWhite(const Image& image) {
+  if (image.monoBits.size() != image.pixels.size()) return false;
+  for (size_t i = 0; i < image.pixels.size(); ++i) {
+    if ((image.pixels[i] & 0xFFFFFF) != (image.monoBits[i] ? 0xFFFFFFu : 0u)) return false;
+  }
   return true;
 }
 
@@ -74,7 +85,9 @@ bool CreatePatternBrush(Context& c, const Record& r, bool mono) {
   auto image = DecodeDibWithUsage(r.Reader(), {U32At(r, 16), U32At(r, 20), U32At(r, 24), U32At(r, 28)},
                                   usage == kDibPalColors ? kDibPalColors : kDibRgbColors);
   if (image) {
-    brush->monochromePattern = mono || (usage == 2);  // DIB_PAL_INDICES: colours from the context
+    // DIB_PAL_INDICES takes its colours from the context. So does a monochrome brush whose table is
+    // black and white; a 1-bit bitmap with other colours keeps them, as a colour pattern would.
+    brush->monochromePattern = usage == 2 || (mono && IsBlackAndWhite(*image));
     brush->pattern = std::make_shared<Image>(std::move(*image));
   }
   c.objects.Put(U32At(r, 8), brush);

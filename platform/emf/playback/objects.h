@@ -26,6 +26,7 @@ enum : uint32_t {
 enum : uint32_t {
   kBsSolid = 0, kBsNull = 1, kBsHatched = 2, kBsPattern = 3, kBsDibPattern = 5, kBsDibPatternPt = 6,
 };
+constexpr uint32_t kLastHatchStyle = 5;  // HS_DIAGCROSS
 
 struct Brush {
   uint32_t style = kBsSolid;
