@@ -81,5 +81,24 @@ TEST(PlaybackBitmaps, ShrinkingKeepsDarkPixelsByDefault) {
   EXPECT_EQ(s->Pixel(11, 11), kWhite);
 }
 
+TEST(PlaybackBitmaps, HalftoneInterpolatesFromPixelCorners) {
+  // Black, white, black stretched to 60 pixels: pixel x samples source position x / 20 between the
+  // two nearest pixels; past the last pixel the edge colour holds.
+  Dib dib = MakeDib(3, 1, 8, {0x000000, 0xFFFFFF}, {{0, 1, 0}});
+  auto rec = PixelRecorder();
+  rec.Add(emf::EMR_SETSTRETCHBLTMODE, emf::RecordBytes().U32(4));  // HALFTONE
+  AddStretchDIBits(rec, dib, 10, 10, 60, 4, 3, 1);
+  auto s = PlayRecording(rec);
+  auto grey = [&](int x) { return static_cast<int>(s->Pixel(x, 11) & 0xFF); };
+  EXPECT_EQ(grey(10), 0);
+  EXPECT_NEAR(grey(20), 128, 3);
+  EXPECT_NEAR(grey(30), 255, 3);
+  EXPECT_NEAR(grey(35), 191, 3);
+  EXPECT_NEAR(grey(45), 64, 3);
+  EXPECT_EQ(grey(50), 0);
+  EXPECT_EQ(grey(69), 0);
+  EXPECT_EQ(s->Pixel(70, 11), kWhite);
+}
+
 }  // namespace
 }  // namespace velto::test

@@ -318,10 +318,18 @@ void Device::DrawImage(const Image& image, const Xform& imageToDevice, const std
     srcSurface = WrapImage(const_cast<Image&>(*src));  // cairo only reads it
     srcPattern.reset(cairo_pattern_create_for_surface(srcSurface.get()));
     cairo_pattern_set_extend(srcPattern.get(), CAIRO_EXTEND_PAD);
-    cairo_pattern_set_filter(srcPattern.get(), smooth ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
+    cairo_pattern_set_filter(srcPattern.get(), smooth ? CAIRO_FILTER_BILINEAR : CAIRO_FILTER_NEAREST);
     cairo_matrix_t m;
     cairo_matrix_init(&m, deviceToImage.m11, deviceToImage.m12, deviceToImage.m21, deviceToImage.m22,
                       deviceToImage.dx, deviceToImage.dy);
+    if (smooth) {
+      // Halftone stretching interpolates between the two nearest source pixels, taking destination
+      // pixel x from source position x × ratio (pixel corners, not centres, line up), whether the
+      // image grows or shrinks.
+      cairo_matrix_translate(&m, -0.5, -0.5);
+      m.x0 += 0.5;
+      m.y0 += 0.5;
+    }
     cairo_pattern_set_matrix(srcPattern.get(), &m);
   }
 
