@@ -89,5 +89,18 @@ TEST(TextRecords, CompatibleTextUnderAFlipStaysUpright) {
   EXPECT_LE(ink.bottom, 60 + 30);
 }
 
+TEST(TextRecords, AdvancedTextUnderAFlipIsReflected) {
+  // GM_ADVANCED, y flipped: "T" hangs upside down, its bar the bottom row.
+  auto s = DrawUnder(kAdvanced, 1, 0, 0, -1, 0, 100, u"T", {30, 70});
+  const InkBox ink = DarkInk(*s);
+  ASSERT_GT(ink.count, 20);
+  int barTop = 0, barBottom = 0;
+  for (int x = 0; x < 100; ++x) {
+    barTop += (s->Pixel(x, ink.top) & 0xFF) < 128;
+    barBottom += (s->Pixel(x, ink.bottom) & 0xFF) < 128;
+  }
+  EXPECT_GT(barBottom, barTop * 3);
+}
+
 }  // namespace
 }  // namespace velto::test

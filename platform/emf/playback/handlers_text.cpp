@@ -85,9 +85,10 @@ void DrawRun(Context& c, const TextRun& run) {
   bool mirrored = run.compatible ? t.m11 * t.m22 < 0 : t.Determinant() < 0;
   double angle = (run.compatible ? 0.0 : std::atan2(-ux.y, ux.x)) + (mirrored ? -escapement : escapement);
   PointD along{std::cos(angle), -std::sin(angle)};
-  PointD down{std::sin(angle), std::cos(angle)};
-  // A transform that flips x runs the text leftwards; the glyphs stay upright.
-  double xSign = !run.compatible && t.m11 < 0 && !t.HasRotation() ? -1 : 1;
+  const PointD down{std::sin(angle), std::cos(angle)};
+  // In advanced mode a mirroring transform reflects the glyphs across their baseline. Alignment keeps
+  // measuring from the unreflected cell, as GDI's does.
+  const bool mirrorGlyphs = !run.compatible && mirrored;
 
   std::vector<text::Glyph> glyphs = (run.options & kEtoGlyphIndex) ? realised->MapGlyphIndices(run.glyphIndices)
                                                                      : realised->MapText(run.chars);
@@ -125,8 +126,8 @@ void DrawRun(Context& c, const TextRun& run) {
     } else {
       double adv = glyphs[i].advance + c.dc.charExtra * extraScale;
       if (i < run.chars.size() && run.chars[i] == u' ') adv += justify;
-      pen.x += along.x * adv * xSign;
-      pen.y += along.y * adv * xSign;
+      pen.x += along.x * adv;
+      pen.y += along.y * adv;
     }
   }
   double width = pen.x * along.x + pen.y * along.y;
@@ -176,7 +177,7 @@ void DrawRun(Context& c, const TextRun& run) {
   if (c.dc.inPath) {
     CairoSurfacePtr scratch(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1));
     CairoPtr cr(cairo_create(scratch.get()));
-    realised->AppendOutlines(cr.get(), glyphs, origins, angle);
+    realised->AppendOutlines(cr.get(), glyphs, origins, angle, mirrorGlyphs);
     cairo_path_t* flat = cairo_copy_path_flat(cr.get());
     if (flat && flat->status == CAIRO_STATUS_SUCCESS) {
       for (int i = 0; i < flat->num_data; i += flat->data[i].header.length) {
@@ -207,7 +208,7 @@ void DrawRun(Context& c, const TextRun& run) {
   cairo_save(cr);
   cairo_set_source_rgb(cr, RedOf(c.dc.textColour) / 255.0, GreenOf(c.dc.textColour) / 255.0,
                        BlueOf(c.dc.textColour) / 255.0);
-  realised->Draw(cr, glyphs, origins, angle);
+  realised->Draw(cr, glyphs, origins, angle, mirrorGlyphs);
   cairo_restore(cr);
   // Underline and strike-out run the width of the text.
   auto line = [&](double offsetDown, double thickness) {

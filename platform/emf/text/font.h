@@ -69,12 +69,13 @@ class RealisedFont {
   // Glyph indices recorded with ETO_GLYPH_INDEX, taken in the primary face.
   virtual std::vector<Glyph> MapGlyphIndices(std::span<const uint16_t> indices) const = 0;
   // Fills the glyphs with cr's current source at the given origins; the glyphs are rotated by
-  // `angleRadians` counter-clockwise on the page (escapement). cr's matrix is expected to be identity.
+  // `angleRadians` counter-clockwise on the page (escapement). `mirrored` reflects them across their
+  // baseline first (a transform that mirrors the page). cr's matrix is expected to be identity.
   virtual void Draw(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                    double angleRadians) const = 0;
+                    double angleRadians, bool mirrored = false) const = 0;
   // Appends the glyph outlines to cr's current path instead of drawing (text inside a path bracket).
   virtual void AppendOutlines(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                              double angleRadians) const = 0;
+                              double angleRadians, bool mirrored = false) const = 0;
 };
 
 // Realises `font` at a size already transformed to device pixels: `pixelHeight` keeps lfHeight's sign

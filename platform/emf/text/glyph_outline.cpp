@@ -11,6 +11,7 @@ struct OutlineSink {
   double originY;
   double cos;
   double sin;
+  double ySign = 1;  // -1 reflects across the baseline
   double lastX = 0;
   double lastY = 0;
   bool open = false;
@@ -18,7 +19,7 @@ struct OutlineSink {
   // Glyph space (26.6 pixels, y up) to the page (y down), turned by the escapement.
   void Map(const FT_Vector* v, double& x, double& y) const {
     const double gx = v->x / 64.0;
-    const double gy = v->y / 64.0;
+    const double gy = ySign * v->y / 64.0;
     x = originX + gx * cos - gy * sin;
     y = originY - gx * sin - gy * cos;
   }
@@ -67,9 +68,10 @@ int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
 
 }  // namespace
 
-void AppendGlyphOutline(cairo_t* cr, const FT_Outline& outline, double x, double y, double cos, double sin) {
+void AppendGlyphOutline(cairo_t* cr, const FT_Outline& outline, double x, double y, double cos, double sin,
+                        bool mirrored) {
   static const FT_Outline_Funcs kFuncs = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
-  OutlineSink sink{cr, x, y, cos, sin};
+  OutlineSink sink{cr, x, y, cos, sin, mirrored ? -1.0 : 1.0};
   FT_Outline copy = outline;  // decomposing does not change it, but the call takes it mutable
   FT_Outline_Decompose(&copy, &kFuncs, &sink);
   if (sink.open) cairo_close_path(cr);

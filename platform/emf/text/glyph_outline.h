@@ -10,7 +10,9 @@ namespace velto::emf::text {
 
 // Appends `outline` (26.6 pixels, y up, origin at the glyph origin) to cr's current path with its
 // origin at (x, y) on the page (y down), turned counter-clockwise by the angle whose cosine and sine
-// are given. Each contour becomes one closed sub-path; quadratic pieces become cubic ones.
-void AppendGlyphOutline(cairo_t* cr, const FT_Outline& outline, double x, double y, double cos, double sin);
+// are given; `mirrored` reflects the outline across its baseline before turning it. Each contour becomes
+// one closed sub-path; quadratic pieces become cubic ones.
+void AppendGlyphOutline(cairo_t* cr, const FT_Outline& outline, double x, double y, double cos, double sin,
+                        bool mirrored = false);
 
 }  // namespace velto::emf::text

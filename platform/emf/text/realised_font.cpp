@@ -53,6 +53,7 @@ struct FaceSlot {
 struct Rotation {
   double cos = 1;
   double sin = 0;
+  bool mirrored = false;
 };
 
 class GdiFont final : public RealisedFont {
@@ -105,18 +106,20 @@ class GdiFont final : public RealisedFont {
   }
 
   void Draw(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-            double angleRadians) const override {
+            double angleRadians, bool mirrored) const override {
     if (cr == nullptr || size_.emPixels <= 0) return;
     std::lock_guard lock(FontMutex());
     if (slots_.empty()) return;
     if (!std::isfinite(angleRadians)) angleRadians = 0;
     const size_t count = std::min(glyphs.size(), origins.size());
     if (size_.emPixels * std::max(1.0, size_.xScale) > kMaxBitmapEm) {
-      FillAsPaths(cr, glyphs.first(count), origins.first(count), angleRadians);
+      FillAsPaths(cr, glyphs.first(count), origins.first(count), angleRadians, mirrored);
       return;
     }
-    const Rotation rotation{std::cos(angleRadians), std::sin(angleRadians)};
-    const int64_t angleKey = std::llround(std::remainder(angleRadians, 2 * std::numbers::pi) * 1e5);
+    const Rotation rotation{std::cos(angleRadians), std::sin(angleRadians), mirrored};
+    // Masks are cached per angle (1e-5 radian steps) and reflection.
+    const int64_t angleKey =
+        std::llround(std::remainder(angleRadians, 2 * std::numbers::pi) * 1e5) * 2 + (mirrored ? 1 : 0);
     for (size_t i = 0; i < count; ++i) {
       const GlyphOrigin& o = origins[i];
       if (!std::isfinite(o.x) || !std::isfinite(o.y) || std::fabs(o.x) > 1e7 || std::fabs(o.y) > 1e7) continue;
@@ -129,11 +132,11 @@ class GdiFont final : public RealisedFont {
   }
 
   void AppendOutlines(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                      double angleRadians) const override {
+                      double angleRadians, bool mirrored) const override {
     if (cr == nullptr || size_.emPixels <= 0) return;
     std::lock_guard lock(FontMutex());
     if (!std::isfinite(angleRadians)) angleRadians = 0;
-    AppendOutlinesLocked(cr, glyphs, origins, angleRadians);
+    AppendOutlinesLocked(cr, glyphs, origins, angleRadians, mirrored);
   }
 
  private:
@@ -234,11 +237,13 @@ class GdiFont final : public RealisedFont {
     GlyphMask mask;
     if (FT_GlyphSlot g = LoadGlyph(glyph.faceSlot, glyph.index, antialiased_ ? kGreyLoad : kHintedLoad)) {
       if (g->format == FT_GLYPH_FORMAT_OUTLINE && angleKey != 0) {
-        FT_Matrix rotate{static_cast<FT_Fixed>(std::llround(rotation.cos * 65536)),
-                         static_cast<FT_Fixed>(std::llround(-rotation.sin * 65536)),
-                         static_cast<FT_Fixed>(std::llround(rotation.sin * 65536)),
-                         static_cast<FT_Fixed>(std::llround(rotation.cos * 65536))};
-        FT_Outline_Transform(&g->outline, &rotate);
+        // Turned counter-clockwise, after a reflection across the baseline (y → −y) when mirrored.
+        const double ys = rotation.mirrored ? -1 : 1;
+        FT_Matrix turn{static_cast<FT_Fixed>(std::llround(rotation.cos * 65536)),
+                       static_cast<FT_Fixed>(std::llround(-rotation.sin * ys * 65536)),
+                       static_cast<FT_Fixed>(std::llround(rotation.sin * 65536)),
+                       static_cast<FT_Fixed>(std::llround(rotation.cos * ys * 65536))};
+        FT_Outline_Transform(&g->outline, &turn);
       }
       if (antialiased_) {
         if (FT_Render_Glyph(g, FT_RENDER_MODE_NORMAL) == 0)
@@ -255,14 +260,14 @@ class GdiFont final : public RealisedFont {
   }
 
   void FillAsPaths(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                   double angle) const {
+                   double angle, bool mirrored) const {
     // The caller's path (if any) survives: keep it aside while the glyphs are filled.
     cairo_path_t* saved = cairo_copy_path(cr);
     cairo_save(cr);
     cairo_new_path(cr);
     cairo_set_antialias(cr, antialiased_ ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-    AppendOutlinesLocked(cr, glyphs, origins, angle);
+    AppendOutlinesLocked(cr, glyphs, origins, angle, mirrored);
     cairo_fill(cr);
     cairo_restore(cr);
     if (saved != nullptr) {
@@ -272,7 +277,7 @@ class GdiFont final : public RealisedFont {
   }
 
   void AppendOutlinesLocked(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                            double angle) const {
+                            double angle, bool mirrored) const {
     const size_t count = std::min(glyphs.size(), origins.size());
     const Rotation rotation{std::cos(angle), std::sin(angle)};
     for (size_t i = 0; i < count; ++i) {
@@ -281,7 +286,7 @@ class GdiFont final : public RealisedFont {
       if (!std::isfinite(origins[i].x) || !std::isfinite(origins[i].y)) continue;
       FT_GlyphSlot g = LoadGlyph(glyph.faceSlot, glyph.index, kOutlineLoad);
       if (g == nullptr || g->format != FT_GLYPH_FORMAT_OUTLINE) continue;
-      AppendGlyphOutline(cr, g->outline, origins[i].x, origins[i].y, rotation.cos, rotation.sin);
+      AppendGlyphOutline(cr, g->outline, origins[i].x, origins[i].y, rotation.cos, rotation.sin, mirrored);
     }
   }
 
@@ -310,8 +315,8 @@ class EmptyFont final : public RealisedFont {
   std::vector<Glyph> MapGlyphIndices(std::span<const uint16_t> indices) const override {
     return std::vector<Glyph>(indices.size());
   }
-  void Draw(cairo_t*, std::span<const Glyph>, std::span<const GlyphOrigin>, double) const override {}
-  void AppendOutlines(cairo_t*, std::span<const Glyph>, std::span<const GlyphOrigin>, double) const override {}
+  void Draw(cairo_t*, std::span<const Glyph>, std::span<const GlyphOrigin>, double, bool) const override {}
+  void AppendOutlines(cairo_t*, std::span<const Glyph>, std::span<const GlyphOrigin>, double, bool) const override {}
 
  private:
   FontMetrics metrics_;
