@@ -1,6 +1,9 @@
 // The path bracket and what consumes a path: fill, stroke, clip.
 #include "platform/emf/metafile_recorder.h"
 #include "platform/emf/playback/handlers.h"
+#include "platform/emf/playback/widen.h"
+
+#include <cmath>
 
 namespace velto::emf::playback {
 namespace {
@@ -47,9 +50,30 @@ bool StrokeAndFillPath(Context& c, const Record&) { Consume(c, true, true); retu
 
 bool FlattenPath(Context&, const Record&) { return true; }  // curves are flattened as they are added
 
-// The widened outline is not computed: the path keeps its figures, so a following stroke draws the
-// centre line and a fill covers the closed figures.
-bool WidenPath(Context&, const Record&) { return true; }
+// The path becomes the outline of what the current pen would stroke. As in GDI, a cosmetic pen (one
+// pixel wide) cannot widen: the path stays as it is.
+bool WidenPath(Context& c, const Record&) {
+  if (c.dc.inPath) return true;
+  const Pen& pen = *c.dc.pen;
+  if (pen.IsNull()) return true;
+  double width = pen.geometric || pen.width > 1 ? pen.width * c.DeviceScale() : 1;
+  if (width < 1.5 || !std::isfinite(width)) return true;
+  WidenPen widen;
+  widen.width = width;
+  widen.miterLimit = c.dc.miterLimit;
+  switch (pen.style & kPsEndcapMask) {
+    case kPsEndcapSquare: widen.cap = WidenCap::Square; break;
+    case kPsEndcapFlat: widen.cap = WidenCap::Flat; break;
+    default: widen.cap = WidenCap::Round; break;
+  }
+  switch (pen.style & kPsJoinMask) {
+    case kPsJoinBevel: widen.join = WidenJoin::Bevel; break;
+    case kPsJoinMiter: widen.join = WidenJoin::Miter; break;
+    default: widen.join = WidenJoin::Round; break;
+  }
+  c.dc.path.figures = WidenFigures(c.dc.path.figures, widen);
+  return true;
+}
 
 bool SelectClipPath(Context& c, const Record& r) {
   if (!Fits(r, 12)) return false;
