@@ -195,6 +195,33 @@ TEST(PlaybackRecords, MonoBrushTakesContextColoursOnlyForABlackAndWhiteTable) {
   EXPECT_EQ(s->Pixel(1, 0), MakeRgb(128, 128, 128));
 }
 
+// EMR_EXTFLOODFILL from (x, y) with `colour` and mode 0 (border) or 1 (surface).
+void AddFloodFill(emf::MetafileRecorder& rec, int x, int y, uint32_t colour, uint32_t mode) {
+  rec.Add(emf::EMR_EXTFLOODFILL, emf::RecordBytes().I32(x).I32(y).U32(colour).U32(mode));
+}
+
+TEST(PlaybackRecords, FloodFillStopsAtTheBorderOrKeepsToTheSurface) {
+  auto rec = PixelRecorder();
+  // A blue frame 20..60 with a gap-free border, and a red block outside it.
+  rec.CreateBrush(1, 0, emf::ColorRef(0, 0, 255)).CreateBrush(2, 0, emf::ColorRef(255, 0, 0));
+  rec.SelectObject(kNullPen).SelectObject(1);
+  rec.Rectangle({20, 20, 61, 22}).Rectangle({20, 59, 61, 61}).Rectangle({20, 20, 22, 61}).Rectangle({59, 20, 61, 61});
+  rec.SelectObject(2).Rectangle({70, 70, 90, 90});
+  rec.CreateBrush(3, 0, emf::ColorRef(0, 255, 0)).SelectObject(3);
+  AddFloodFill(rec, 40, 40, emf::ColorRef(0, 0, 255), 0);  // inside the frame, up to the blue border
+  AddFloodFill(rec, 80, 80, emf::ColorRef(255, 0, 0), 1);  // the red surface
+  AddFloodFill(rec, 5, 5, emf::ColorRef(0, 0, 0), 1);      // not black there: nothing happens
+  auto s = PlayRecording(rec);
+  const emf::Rgb green = MakeRgb(0, 255, 0);
+  EXPECT_EQ(s->Pixel(40, 40), green);
+  EXPECT_EQ(s->Pixel(22, 22), green);
+  EXPECT_EQ(s->Pixel(21, 40), kBlue);  // the border itself stays
+  EXPECT_EQ(s->Pixel(10, 10), kWhite);  // outside the frame
+  EXPECT_EQ(s->Pixel(80, 80), green);
+  EXPECT_EQ(s->Pixel(89, 89), green);
+  EXPECT_EQ(s->Pixel(95, 95), kWhite);
+}
+
 TEST(PlaybackRecords, OpaqueTextRectangleUsesTheBackgroundColour) {
   auto rec = PixelRecorder();
   rec.SetBkColor(emf::ColorRef(0, 0, 255));

@@ -131,27 +131,73 @@ void Device::FillPolygons(const std::vector<std::vector<PointD>>& polygons, bool
   RectL box = Intersect(BoundsOfPoints(polygons, 1), ClipBounds());
   if (IsEmpty(box)) return;
   // Spans straight into the surface: exact pixel-centre coverage, clip bands applied per row.
+  surface_.Flush();
+  ScanPolygons(polygons, winding, box, clip_ ? &*clip_ : nullptr,
+               [&](int y, int x0, int x1) { PaintSpan(y, x0, x1, source, rop2); });
+  surface_.MarkDirty();
+}
+
+void Device::PaintSpan(int y, int x0, int x1, const FillSource& source, uint32_t rop2) {
   uint8_t table = Rop2ToTable(rop2);
   bool copy = rop2 == kR2CopyPenCode;
   uint32_t colour = source.colour & 0xFFFFFF;
+  uint32_t* row = surface_.Row(y);
+  if (source.solid) {
+    if (copy) {
+      std::fill(row + x0, row + x1, colour);
+    } else {
+      for (int x = x0; x < x1; ++x) row[x] = ApplyRop3(table, colour, 0, row[x]) & 0xFFFFFF;
+    }
+    return;
+  }
+  for (int x = x0; x < x1; ++x) {
+    uint32_t p = source.TileAt(x, y);
+    if ((p >> 24) == 0) continue;  // transparent part of a hatch
+    row[x] = (copy ? p : ApplyRop3(table, p, 0, row[x])) & 0xFFFFFF;
+  }
+}
+
+bool Device::FloodFill(int x, int y, Rgb colour, bool fillSurface, const FillSource& source, uint32_t rop2) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_ || !InClip(x, y)) return false;
   surface_.Flush();
-  ScanPolygons(polygons, winding, box, clip_ ? &*clip_ : nullptr, [&](int y, int x0, int x1) {
-    uint32_t* row = surface_.Row(y);
-    if (source.solid) {
-      if (copy) {
-        std::fill(row + x0, row + x1, colour);
-      } else {
-        for (int x = x0; x < x1; ++x) row[x] = ApplyRop3(table, colour, 0, row[x]) & 0xFFFFFF;
+  colour &= 0xFFFFFF;
+  // Border mode floods everything up to pixels of `colour`; surface mode floods the pixels of `colour`.
+  auto inside = [&](int px, int py) {
+    bool same = (surface_.Row(py)[px] & 0xFFFFFF) == colour;
+    return (fillSurface ? same : !same) && InClip(px, py);
+  };
+  if (!inside(x, y)) return false;
+  // The area is found first (4-connected, span by span) and painted afterwards, so that the paint
+  // cannot change what counts as inside.
+  std::vector<uint8_t> seen(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0);
+  struct Span { int y, x0, x1; };
+  std::vector<Span> spans;
+  std::vector<PointI> todo{{x, y}};
+  while (!todo.empty()) {
+    PointI p = todo.back();
+    todo.pop_back();
+    uint8_t* seenRow = &seen[static_cast<size_t>(p.y) * static_cast<size_t>(width_)];
+    if (seenRow[p.x] || !inside(p.x, p.y)) continue;
+    int x0 = p.x, x1 = p.x + 1;
+    while (x0 > 0 && !seenRow[x0 - 1] && inside(x0 - 1, p.y)) --x0;
+    while (x1 < width_ && !seenRow[x1] && inside(x1, p.y)) ++x1;
+    std::fill(seenRow + x0, seenRow + x1, 1);
+    spans.push_back({p.y, x0, x1});
+    for (int ny : {p.y - 1, p.y + 1}) {
+      if (ny < 0 || ny >= height_) continue;
+      const uint8_t* nextSeen = &seen[static_cast<size_t>(ny) * static_cast<size_t>(width_)];
+      // One seed per run of candidate pixels next to the span.
+      bool inRun = false;
+      for (int nx = x0; nx < x1; ++nx) {
+        bool candidate = !nextSeen[nx] && inside(nx, ny);
+        if (candidate && !inRun) todo.push_back({nx, ny});
+        inRun = candidate;
       }
-      return;
     }
-    for (int x = x0; x < x1; ++x) {
-      uint32_t p = source.TileAt(x, y);
-      if ((p >> 24) == 0) continue;  // transparent part of a hatch
-      row[x] = (copy ? p : ApplyRop3(table, p, 0, row[x])) & 0xFFFFFF;
-    }
-  });
+  }
+  for (const Span& span : spans) PaintSpan(span.y, span.x0, span.x1, source, rop2);
   surface_.MarkDirty();
+  return true;
 }
 
 void Device::FillRegion(const Region& region, const FillSource& source, uint32_t rop2) {

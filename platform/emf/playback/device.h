@@ -76,6 +76,10 @@ class Device {
                  std::optional<Rgb> transparentKey = std::nullopt, bool blend = false, double constantAlpha = 1);
 
   void SetPixel(int x, int y, Rgb colour);
+  // EXTFLOODFILL: paints with `source` the 4-connected area around (x, y) that is bounded by pixels of
+  // `colour` (border mode) or made of pixels of `colour` (surface mode), within the clip. False when the
+  // start point is outside the clip or not part of such an area.
+  bool FloodFill(int x, int y, Rgb colour, bool fillSurface, const FillSource& source, uint32_t rop2);
   void InvertRegion(const Region& region);
 
   // A cairo context with identity matrix, no anti-aliasing and the clip set, for glyphs.
@@ -94,6 +98,7 @@ class Device {
   void ForEachCovered(RectL box, const std::function<void(cairo_t*)>& draw,
                       const std::function<void(int x, int y, uint32_t& pixel)>& combine);
   void SetSource(cairo_t* cr, const FillSource& source, double dx, double dy);
+  void PaintSpan(int y, int x0, int x1, const FillSource& source, uint32_t rop2);
   bool InClip(int x, int y) const { return !clip_ || clip_->Contains(x, y); }
 
   Surface& surface_;

@@ -311,6 +311,18 @@ bool SetPixel(Context& c, const Record& r) {
   return true;
 }
 
+// Floods with the current brush from a point: up to a border colour, or across a surface colour.
+bool ExtFloodFill(Context& c, const Record& r) {
+  if (!Fits(r, 24)) return false;
+  if (c.dc.inPath || c.dc.brush->IsNull()) return true;
+  constexpr uint32_t kFloodFillSurface = 1;
+  PointD p = c.ToDevice(I32At(r, 8), I32At(r, 12));
+  auto pixel = [](double v) { return static_cast<int>(std::floor(ClampCoordinate(v) + 0.5)); };
+  c.device.FloodFill(pixel(p.x), pixel(p.y),
+                     RgbOfColorRef(U32At(r, 16)), U32At(r, 20) == kFloodFillSurface, c.BrushSource(), c.dc.rop2);
+  return true;
+}
+
 }  // namespace
 
 void RegisterShapeHandlers(HandlerTable& t) {
@@ -340,6 +352,7 @@ void RegisterShapeHandlers(HandlerTable& t) {
   t.Set(EMR_POLYDRAW, PolyDraw32);
   t.Set(EMR_POLYDRAW16, PolyDraw16);
   t.Set(EMR_SETPIXELV, SetPixel);
+  t.Set(EMR_EXTFLOODFILL, ExtFloodFill);
 }
 
 }  // namespace velto::emf::playback
