@@ -49,7 +49,9 @@ void ScanPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding
   std::vector<size_t> active;
   std::vector<Crossing> crossings;
   size_t next = 0;
-  const auto& bands = clip ? clip->Bands() : std::vector<Region::Band>{};
+  // Both arms lvalues: a temporary in either arm would copy the clip's bands on every fill.
+  static const std::vector<Region::Band> kNoBands;
+  const std::vector<Region::Band>& bands = clip ? clip->Bands() : kNoBands;
   size_t band = 0;
   for (int y = top; y < bottom; ++y) {
     while (next < edges.size() && edges[next].firstRow <= y) active.push_back(next++);
