@@ -1,7 +1,9 @@
 // VeltoFaxTool: one start, one piece of work chosen by the first word of the command text.
 #include "app/fax_tool_app.h"
+#include "platform/page_memory.h"
 
 int main(int argc, char** argv) {
+  velto::platform::KeepPageBuffersBetweenPages();
   velto::CFaxToolApp app(velto::CommandTextFromArguments(argc, argv));
   app.InitInstance();
   return 0;

@@ -14,6 +14,7 @@
 #include "platform/emf/metafile.h"
 #include "platform/emf/player.h"
 #include "platform/emf/surface.h"
+#include "platform/page_memory.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ bool PlayPage(const velto::emf::Metafile& metafile) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  velto::platform::KeepPageBuffersBetweenPages();  // as the program does
   if (argc < 2) {
     std::fprintf(stderr, "usage: bench-emf-playback LISTFILE [N]\n");
     return 2;

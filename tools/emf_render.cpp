@@ -16,6 +16,7 @@
 #include "platform/emf/metafile.h"
 #include "platform/emf/player.h"
 #include "platform/emf/surface.h"
+#include "platform/page_memory.h"
 
 namespace {
 
@@ -107,6 +108,7 @@ double RenderPage(const std::string& in, const std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  velto::platform::KeepPageBuffersBetweenPages();  // as the program does
   std::vector<std::pair<std::string, std::string>> jobs;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
