@@ -25,6 +25,21 @@ TEST(PlaybackMapping, AnisotropicWindowAndViewport) {
   EXPECT_EQ(s->Pixel(20, 21), kWhite);
 }
 
+TEST(PlaybackMapping, WidePensTakeTheHorizontalScaleInEveryDirection) {
+  // x squeezed to a quarter, y kept: a 20-unit pen is 5 pixels wide, across and along.
+  auto rec = PixelRecorder();
+  rec.SetMapMode(8).SetWindowExt({400, 100}).SetViewportExt({100, 100});
+  rec.CreatePen(1, 0, 20, emf::ColorRef(0, 0, 0)).SelectObject(1);
+  rec.MoveTo({40, 30}).LineTo({360, 30});   // horizontal at y 30
+  rec.MoveTo({200, 50}).LineTo({200, 90});  // vertical at x 50
+  auto s = PlayRecording(rec);
+  int across = 0, along = 0;
+  for (int y = 0; y < 100; ++y) across += s->Pixel(30, y) == kBlack;
+  for (int x = 0; x < 100; ++x) along += s->Pixel(x, 70) == kBlack;
+  EXPECT_NEAR(across, 5, 1);
+  EXPECT_NEAR(along, 5, 1);
+}
+
 TEST(PlaybackMapping, IsotropicKeepsUnitsSquare) {
   auto rec = PixelRecorder();
   rec.SetMapMode(7).SetWindowExt({10, 10}).SetViewportExt({100, 50});

@@ -92,11 +92,17 @@ void Context::FillFigures(const std::vector<Figure>& figures, const FillSource& 
   device.FillPolygons(polys, dc.fillMode == kWinding, source, dc.rop2);
 }
 
+double Context::PenDeviceWidth(double logicalWidth) const {
+  PointD along = LogicalToDevice().ApplyVector(logicalWidth, 0);
+  double width = std::hypot(along.x, along.y);
+  return std::isfinite(width) ? width : 1.0;
+}
+
 void Context::StrokeFigures(const std::vector<Figure>& figures) {
   const Pen& pen = *dc.pen;
   if (pen.IsNull()) return;
   double scale = DeviceScale();
-  double width = pen.geometric || pen.width > 1 ? pen.width * scale : 1;
+  double width = pen.geometric || pen.width > 1 ? PenDeviceWidth(pen.width) : 1;
   bool cosmetic = !pen.geometric && pen.width <= 1;
   if (!cosmetic && width < 1.5) cosmetic = true;
   uint32_t style = pen.Style();

@@ -39,8 +39,11 @@ class Context {
   // A logical point on the surface, rounded to whole pixels as GDI does.
   PointD ToDevice(double x, double y) const;
   PointD ToDevice(PointD p) const { return ToDevice(p.x, p.y); }
-  // Scale of logical lengths on the surface (pen widths, font sizes).
+  // Scale of logical lengths on the surface (dash lengths, font sizes).
   double DeviceScale() const { return LogicalToDevice().Scale(); }
+  // A wide pen's width on the device: GDI measures it along the x axis of the transform, so an
+  // anisotropic mapping that halves x halves every wide line, whatever its direction.
+  double PenDeviceWidth(double logicalWidth) const;
 
   // Call after any change of clip or meta region.
   void ClipChanged();

@@ -56,7 +56,7 @@ bool WidenPath(Context& c, const Record&) {
   if (c.dc.inPath) return true;
   const Pen& pen = *c.dc.pen;
   if (pen.IsNull()) return true;
-  double width = pen.geometric || pen.width > 1 ? pen.width * c.DeviceScale() : 1;
+  double width = pen.geometric || pen.width > 1 ? c.PenDeviceWidth(pen.width) : 1;
   if (width < 1.5 || !std::isfinite(width)) return true;
   WidenPen widen;
   widen.width = width;

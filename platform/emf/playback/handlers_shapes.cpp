@@ -36,7 +36,7 @@ DeviceBox ShapeBox(const Context& c, const Record& rec, size_t offset, bool excl
   }
   const Pen& pen = *c.dc.pen;
   if (pen.Style() == kPsInsideFrame && (pen.geometric || pen.width > 1)) {
-    double inset = std::floor(pen.width * c.DeviceScale() / 2);
+    double inset = std::floor(c.PenDeviceWidth(pen.width) / 2);
     if (box.r - box.l > 2 * inset && box.b - box.t > 2 * inset) {
       box.l += inset, box.t += inset, box.r -= inset, box.b -= inset;
     }
