@@ -55,6 +55,22 @@ TEST(RasterOps, BinaryOperationsApplyToFillsAndLines) {
   EXPECT_EQ(s->Pixel(30, 5), MakeRgb(0, 255, 255));
 }
 
+TEST(RasterOps, AWidePenFrameTakesTheOperationOnceOverItsInnerHalf) {
+  // XOR with a 10-pixel pen over a white page: the frame is pen-coloured throughout (once XORed on
+  // white), the interior takes the brush once, and nothing is XORed twice.
+  auto rec = PixelRecorder();
+  rec.CreatePen(1, 0, 10, emf::ColorRef(255, 0, 0)).CreateBrush(2, 0, emf::ColorRef(0, 0, 255));
+  rec.SelectObject(1).SelectObject(2).SetRop2(7);  // R2_XORPEN
+  rec.Rectangle({20, 20, 80, 80});
+  auto s = PlayRecording(rec);
+  const emf::Rgb frame = MakeRgb(0, 255, 255), interior = MakeRgb(255, 255, 0);  // white XOR red, XOR blue
+  EXPECT_EQ(s->Pixel(20, 50), frame);  // the frame's centre line
+  EXPECT_EQ(s->Pixel(23, 50), frame);  // its inner half
+  EXPECT_EQ(s->Pixel(17, 50), frame);  // its outer half
+  EXPECT_EQ(s->Pixel(50, 50), interior);
+  EXPECT_EQ(s->Pixel(12, 50), kWhite);
+}
+
 TEST(RasterOps, TernaryOperationsWithoutSource) {
   auto rec = PixelRecorder();
   rec.SelectObject(kBlackBrush);

@@ -98,6 +98,26 @@ double Context::PenDeviceWidth(double logicalWidth) const {
   return std::isfinite(width) ? width : 1.0;
 }
 
+bool Context::WideningPen(WidenPen& out) const {
+  const Pen& pen = *dc.pen;
+  if (pen.IsNull()) return false;
+  double width = pen.geometric || pen.width > 1 ? PenDeviceWidth(pen.width) : 1;
+  if (width < 1.5 || !std::isfinite(width)) return false;
+  out.width = width;
+  out.miterLimit = dc.miterLimit;
+  switch (pen.style & kPsEndcapMask) {
+    case kPsEndcapSquare: out.cap = WidenCap::Square; break;
+    case kPsEndcapFlat: out.cap = WidenCap::Flat; break;
+    default: out.cap = WidenCap::Round; break;
+  }
+  switch (pen.style & kPsJoinMask) {
+    case kPsJoinBevel: out.join = WidenJoin::Bevel; break;
+    case kPsJoinMiter: out.join = WidenJoin::Miter; break;
+    default: out.join = WidenJoin::Round; break;
+  }
+  return true;
+}
+
 void Context::StrokeFigures(const std::vector<Figure>& figures) {
   const Pen& pen = *dc.pen;
   if (pen.IsNull()) return;
@@ -177,7 +197,24 @@ void Context::DrawFigures(std::vector<Figure> figures, bool fill, bool stroke) {
     for (auto& f : figures) dc.path.figures.push_back(std::move(f));
     return;
   }
-  if (fill && !dc.brush->IsNull()) FillFigures(figures, BrushSource());
+  WidenPen frame;
+  if (fill && !dc.brush->IsNull()) {
+    if (stroke && dc.rop2 != kR2CopyPen && WideningPen(frame)) {
+      // The interior is painted only where the frame is not: with a raster operation other than copy,
+      // the frame's inner half would otherwise take the operation twice.
+      std::vector<std::vector<PointD>> inside, outline;
+      for (const auto& f : figures)
+        if (f.points.size() >= 2) inside.push_back(f.points);
+      std::vector<Figure> closed = figures;
+      for (auto& f : closed) f.closed = true;
+      for (auto& f : WidenFigures(closed, frame)) outline.push_back(std::move(f.points));
+      Region interior = Region::Combine(device.RegionOfPolygons(inside, dc.fillMode == kWinding),
+                                        device.RegionOfPolygons(outline, true), RegionOp::Diff);
+      device.FillRegion(interior, BrushSource(), dc.rop2);
+    } else {
+      FillFigures(figures, BrushSource());
+    }
+  }
   if (stroke) StrokeFigures(figures);
 }
 

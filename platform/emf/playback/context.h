@@ -9,6 +9,7 @@
 #include "platform/emf/playback/dc_state.h"
 #include "platform/emf/playback/device.h"
 #include "platform/emf/playback/fill_source.h"
+#include "platform/emf/playback/widen.h"
 
 namespace velto::emf::playback {
 
@@ -44,6 +45,9 @@ class Context {
   // A wide pen's width on the device: GDI measures it along the x axis of the transform, so an
   // anisotropic mapping that halves x halves every wide line, whatever its direction.
   double PenDeviceWidth(double logicalWidth) const;
+  // The selected pen as a widening pen (device width, caps, joins, miter limit); false for a null or
+  // cosmetic pen, which has no outline of its own.
+  bool WideningPen(WidenPen& out) const;
 
   // Call after any change of clip or meta region.
   void ClipChanged();

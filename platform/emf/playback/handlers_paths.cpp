@@ -54,24 +54,8 @@ bool FlattenPath(Context&, const Record&) { return true; }  // curves are flatte
 // pixel wide) cannot widen: the path stays as it is.
 bool WidenPath(Context& c, const Record&) {
   if (c.dc.inPath) return true;
-  const Pen& pen = *c.dc.pen;
-  if (pen.IsNull()) return true;
-  double width = pen.geometric || pen.width > 1 ? c.PenDeviceWidth(pen.width) : 1;
-  if (width < 1.5 || !std::isfinite(width)) return true;
-  WidenPen widen;
-  widen.width = width;
-  widen.miterLimit = c.dc.miterLimit;
-  switch (pen.style & kPsEndcapMask) {
-    case kPsEndcapSquare: widen.cap = WidenCap::Square; break;
-    case kPsEndcapFlat: widen.cap = WidenCap::Flat; break;
-    default: widen.cap = WidenCap::Round; break;
-  }
-  switch (pen.style & kPsJoinMask) {
-    case kPsJoinBevel: widen.join = WidenJoin::Bevel; break;
-    case kPsJoinMiter: widen.join = WidenJoin::Miter; break;
-    default: widen.join = WidenJoin::Round; break;
-  }
-  c.dc.path.figures = WidenFigures(c.dc.path.figures, widen);
+  WidenPen pen;
+  if (c.WideningPen(pen)) c.dc.path.figures = WidenFigures(c.dc.path.figures, pen);
   return true;
 }
 
