@@ -96,13 +96,13 @@ MetafileRecorder& MetafileRecorder::CreateBrush(uint32_t handle, uint32_t style,
 
 MetafileRecorder& MetafileRecorder::CreateFont(uint32_t handle, int32_t height, int32_t weight,
                                                std::u16string_view face, bool italic, uint8_t charset,
-                                               int32_t escapement) {
+                                               int32_t escapement, std::optional<int32_t> orientation) {
   maxHandle_ = std::max(maxHandle_, handle);
   RecordBytes r;
-  r.U32(handle).I32(height).I32(0).I32(escapement).I32(escapement).I32(weight);
+  r.U32(handle).I32(height).I32(0).I32(escapement).I32(orientation.value_or(escapement)).I32(weight);
   r.U8(italic ? 1 : 0).U8(0).U8(0).U8(charset).U8(0).U8(0).U8(0).U8(0);
-  std::u16string name(face.substr(0, 31));
-  name.resize(32, u'\0');
+  std::u16string name(32, u'\0');  // 31 characters at most and the terminating zero
+  std::copy_n(face.begin(), std::min<size_t>(face.size(), 31), name.begin());
   r.Utf16(name);
   return Add(EMR_EXTCREATEFONTINDIRECTW, r);
 }

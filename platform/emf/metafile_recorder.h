@@ -3,6 +3,7 @@
 // sample job) and by the tests to build exactly the metafiles they need.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -115,8 +116,10 @@ class MetafileRecorder {
   MetafileRecorder& CreatePen(uint32_t handle, uint32_t style, int32_t width, uint32_t colorRef);
   MetafileRecorder& CreateBrush(uint32_t handle, uint32_t style, uint32_t colorRef, uint32_t hatch = 0);
   // lfHeight and lfWeight as in LOGFONTW; face name up to 31 characters.
+  // lfOrientation is the escapement unless given.
   MetafileRecorder& CreateFont(uint32_t handle, int32_t height, int32_t weight, std::u16string_view face,
-                               bool italic = false, uint8_t charset = 1, int32_t escapement = 0);
+                               bool italic = false, uint8_t charset = 1, int32_t escapement = 0,
+                               std::optional<int32_t> orientation = std::nullopt);
   MetafileRecorder& MoveTo(PointL p) { return Add(EMR_MOVETOEX, RecordBytes().Point(p)); }
   MetafileRecorder& LineTo(PointL p) { return Add(EMR_LINETO, RecordBytes().Point(p)); }
   MetafileRecorder& Rectangle(RectL r) { return Add(EMR_RECTANGLE, RecordBytes().Rect(r)); }

@@ -102,5 +102,25 @@ TEST(TextRecords, AdvancedTextUnderAFlipIsReflected) {
   EXPECT_GT(barBottom, barTop * 3);
 }
 
+TEST(TextRecords, AdvancedTextTurnsGlyphsByOrientationAndTheBaselineByEscapement) {
+  // Escapement 90°, orientation 0: upright glyphs stacked upwards in advanced mode; compatible mode
+  // turns the glyphs with the baseline.
+  auto play = [](uint32_t mode) {
+    auto rec = PixelRecorder();
+    rec.CreateFont(1, -20, 400, u"Arial", false, 1, 900, 0).SelectObject(1);
+    rec.SetTextGraphicsMode(mode).ExtTextOutW({40, 90}, u"II");
+    return PlayRecording(rec);
+  };
+  const InkBox advanced = DarkInk(*play(kAdvanced)), compatible = DarkInk(*play(kCompatible));
+  ASSERT_GT(advanced.count, 10);
+  ASSERT_GT(compatible.count, 10);
+  // Upright stems 14 pixels tall, one an advance (6 pixels) above the other.
+  EXPECT_LE(advanced.Width(), 4);
+  EXPECT_GE(advanced.Height(), 18);
+  // Stems lying down, one above the other along the rising baseline.
+  EXPECT_GE(compatible.Width(), 12);
+  EXPECT_LE(compatible.Height(), 12);
+}
+
 }  // namespace
 }  // namespace velto::test

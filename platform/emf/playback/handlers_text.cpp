@@ -83,7 +83,12 @@ void DrawRun(Context& c, const TextRun& run) {
   // y turns it back.
   double escapement = lf.escapement * std::numbers::pi / 1800.0;
   bool mirrored = run.compatible ? t.m11 * t.m22 < 0 : t.Determinant() < 0;
-  double angle = (run.compatible ? 0.0 : std::atan2(-ux.y, ux.x)) + (mirrored ? -escapement : escapement);
+  const double base = run.compatible ? 0.0 : std::atan2(-ux.y, ux.x);
+  double angle = base + (mirrored ? -escapement : escapement);
+  // In advanced mode each glyph turns by the orientation, independently of the baseline's escapement;
+  // compatible mode turns them with the escapement.
+  const double orientation = lf.orientation * std::numbers::pi / 1800.0;
+  const double glyphAngle = run.compatible ? angle : base + (mirrored ? -orientation : orientation);
   PointD along{std::cos(angle), -std::sin(angle)};
   const PointD down{std::sin(angle), std::cos(angle)};
   // In advanced mode a mirroring transform reflects the glyphs across their baseline. Alignment keeps
@@ -177,7 +182,7 @@ void DrawRun(Context& c, const TextRun& run) {
   if (c.dc.inPath) {
     CairoSurfacePtr scratch(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1));
     CairoPtr cr(cairo_create(scratch.get()));
-    realised->AppendOutlines(cr.get(), glyphs, origins, angle, mirrorGlyphs);
+    realised->AppendOutlines(cr.get(), glyphs, origins, glyphAngle, mirrorGlyphs);
     cairo_path_t* flat = cairo_copy_path_flat(cr.get());
     if (flat && flat->status == CAIRO_STATUS_SUCCESS) {
       for (int i = 0; i < flat->num_data; i += flat->data[i].header.length) {
@@ -208,7 +213,7 @@ void DrawRun(Context& c, const TextRun& run) {
   cairo_save(cr);
   cairo_set_source_rgb(cr, RedOf(c.dc.textColour) / 255.0, GreenOf(c.dc.textColour) / 255.0,
                        BlueOf(c.dc.textColour) / 255.0);
-  realised->Draw(cr, glyphs, origins, angle, mirrorGlyphs);
+  realised->Draw(cr, glyphs, origins, glyphAngle, mirrorGlyphs);
   cairo_restore(cr);
   // Underline and strike-out run the width of the text.
   auto line = [&](double offsetDown, double thickness) {
