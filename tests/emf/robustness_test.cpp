@@ -107,6 +107,9 @@ TEST(PlaybackRobustness, HugeCoordinatesAndTransformsFinishQuickly) {
   rec.Add(emf::EMR_SETWORLDTRANSFORM, x);
   rec.Rectangle({1, 1, 2, 2});
   rec.Add(emf::EMR_ANGLEARC, emf::RecordBytes().I32(50).I32(50).U32(0xFFFFFFFF).F32(0).F32(1e30f));
+  // A clipped text rectangle far beyond any int once transformed.
+  rec.CreateFont(1, -12, 400, u"Arial").SelectObject(1);
+  rec.ExtTextOutW({1, 1}, u"x", 0x4, {-1000, -1000, 1000, 1000});
   auto start = std::chrono::steady_clock::now();
   PlayRecording(rec);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));

@@ -20,11 +20,11 @@ Image ShrinkCombining(const Image& src, const SourceRect& s, int w, int h, bool 
   out.height = h;
   out.pixels.assign(static_cast<size_t>(w) * h, 0);
   for (int y = 0; y < h; ++y) {
-    int y0 = static_cast<int>(std::floor(s.y + s.cy * y / h)), y1 = static_cast<int>(std::floor(s.y + s.cy * (y + 1) / h));
+    int y0 = SaturatingInt(std::floor(s.y + s.cy * y / h)), y1 = SaturatingInt(std::floor(s.y + s.cy * (y + 1) / h));
     y0 = std::clamp(y0, 0, src.height - 1);
     y1 = std::clamp(std::max(y1, y0 + 1), 1, src.height);
     for (int x = 0; x < w; ++x) {
-      int x0 = static_cast<int>(std::floor(s.x + s.cx * x / w)), x1 = static_cast<int>(std::floor(s.x + s.cx * (x + 1) / w));
+      int x0 = SaturatingInt(std::floor(s.x + s.cx * x / w)), x1 = SaturatingInt(std::floor(s.x + s.cx * (x + 1) / w));
       x0 = std::clamp(x0, 0, src.width - 1);
       x1 = std::clamp(std::max(x1, x0 + 1), 1, src.width);
       uint32_t acc = keepDark ? 0xFFFFFFFFu : 0xFF000000u;
@@ -122,8 +122,8 @@ void ApplyMask(const Record& r, Image& image, const SourceRect& s, size_t maskAt
   if (!mask) return;
   for (int y = 0; y < image.height; ++y)
     for (int x = 0; x < image.width; ++x) {
-      int mx = static_cast<int>(x - s.x) + xMask, my = static_cast<int>(y - s.y) + yMask;
-      bool on = mx >= 0 && my >= 0 && mx < mask->width && my < mask->height && (mask->At(mx, my) & 0xFFFFFF) != 0;
+      const int64_t mx = int64_t{SaturatingInt(x - s.x)} + xMask, my = int64_t{SaturatingInt(y - s.y)} + yMask;
+      bool on = mx >= 0 && my >= 0 && mx < mask->width && my < mask->height && (mask->At(static_cast<int>(mx), static_cast<int>(my)) & 0xFFFFFF) != 0;
       if (on == keepZeros) image.pixels[static_cast<size_t>(y) * image.width + x] = 0;
     }
 }

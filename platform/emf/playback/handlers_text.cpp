@@ -204,8 +204,8 @@ void DrawRun(Context& c, const TextRun& run) {
   std::optional<Region> saved;
   if (run.hasRect && (run.options & kEtoClipped)) {
     PointD a = c.ToDevice(run.rect[0], run.rect[1]), b = c.ToDevice(run.rect[2], run.rect[3]);
-    Region box = Region::FromRect(static_cast<int>(a.x), static_cast<int>(a.y), static_cast<int>(b.x),
-                                  static_cast<int>(b.y));
+    auto pixel = [](double v) { return static_cast<int>(ClampCoordinate(v)); };
+    Region box = Region::FromRect(pixel(a.x), pixel(a.y), pixel(b.x), pixel(b.y));
     auto effective = c.EffectiveClip();
     c.device.SetClip(effective ? Region::Combine(*effective, box, RegionOp::And) : box);
   }

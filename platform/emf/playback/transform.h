@@ -1,6 +1,7 @@
 #pragma once
 // Affine transforms as GDI's XFORM: x' = x·m11 + y·m21 + dx, y' = x·m12 + y·m22 + dy.
 
+#include <algorithm>
 #include <cmath>
 
 namespace velto::emf::playback {
@@ -24,6 +25,14 @@ struct Xform {
   }
   bool HasRotation() const { return m12 != 0 || m21 != 0; }
 };
+
+// A double as an int for indexing arithmetic: NaN gives 0, anything beyond ±2^30 stops there, so that
+// no conversion or later sum of two such values overflows.
+inline int SaturatingInt(double v) {
+  constexpr double kLimit = 1 << 30;
+  if (!(v == v)) return 0;
+  return static_cast<int>(std::clamp(v, -kLimit, kLimit));
+}
 
 // `first` applied, then `second` (GDI's CombineTransform(first, second)).
 inline Xform Then(const Xform& first, const Xform& second) {
