@@ -105,6 +105,23 @@ TEST(PlaybackRecords, SetPixelAndGradient) {
   EXPECT_NEAR(middle, 128, 12);
 }
 
+TEST(PlaybackRecords, TriangleGradientBlendsItsCornersAndStaysInside) {
+  auto rec = PixelRecorder();
+  emf::RecordBytes g;
+  g.Rect({10, 10, 90, 90}).U32(3).U32(1).U32(2);  // GRADIENT_FILL_TRIANGLE
+  g.I32(10).I32(10).U16(0xFF00).U16(0).U16(0).U16(0);  // red
+  g.I32(90).I32(10).U16(0).U16(0xFF00).U16(0).U16(0);  // green
+  g.I32(10).I32(90).U16(0).U16(0).U16(0xFF00).U16(0);  // blue
+  g.U32(0).U32(1).U32(2);
+  rec.Add(emf::EMR_GRADIENTFILL, g);
+  auto s = PlayRecording(rec);
+  const emf::Rgb nearRed = s->Pixel(12, 12), centre = s->Pixel(36, 36);
+  EXPECT_GT(emf::RedOf(nearRed), 230);
+  EXPECT_LT(emf::GreenOf(nearRed), 25);
+  for (int channel : {emf::RedOf(centre), emf::GreenOf(centre), emf::BlueOf(centre)}) EXPECT_NEAR(channel, 85, 12);
+  EXPECT_EQ(s->Pixel(80, 80), kWhite);  // beyond the long edge
+}
+
 // EMR_TRANSPARENTBLT and EMR_ALPHABLEND share STRETCHBLT's layout with their own word at offset 40.
 void AddBlt(emf::MetafileRecorder& rec, uint32_t type, const Dib& dib, emf::RectL dest, uint32_t word, int srcW, int srcH) {
   emf::RecordBytes b;

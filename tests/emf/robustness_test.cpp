@@ -110,6 +110,14 @@ TEST(PlaybackRobustness, HugeCoordinatesAndTransformsFinishQuickly) {
   // A clipped text rectangle far beyond any int once transformed.
   rec.CreateFont(1, -12, 400, u"Arial").SelectObject(1);
   rec.ExtTextOutW({1, 1}, u"x", 0x4, {-1000, -1000, 1000, 1000});
+  // A gradient triangle millions of pixels across, in playback's own coordinates.
+  emf::RecordBytes g;
+  g.Rect({0, 0, 100, 100}).U32(3).U32(1).U32(2);  // three vertices, one triangle, GRADIENT_FILL_TRIANGLE
+  for (auto [x, y] : {std::pair{-2000000000, -2000000000}, {2000000000, 0}, {0, 2000000000}})
+    g.I32(x).I32(y).U16(0xFF00).U16(0).U16(0).U16(0);
+  g.U32(0).U32(1).U32(2);
+  rec.Add(emf::EMR_SETWORLDTRANSFORM, emf::RecordBytes().F32(1).F32(0).F32(0).F32(1).F32(0).F32(0));
+  rec.Add(emf::EMR_GRADIENTFILL, g);
   auto start = std::chrono::steady_clock::now();
   PlayRecording(rec);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));

@@ -275,35 +275,58 @@ bool GradientFill(Context& c, const Record& r) {
   }
   cairo_t* cr = c.device.Context();
   for (uint32_t i = 0; i < count; ++i) {
+    if (c.TimeUp()) break;  // a record may hold a great many pieces
     size_t at = meshAt + i * each;
     uint32_t a = U32At(r, at), b = U32At(r, at + 4);
     if (a >= vertices || b >= vertices) continue;
+    if (mode == 2) {
+      uint32_t d = U32At(r, at + 8);
+      if (d >= vertices) continue;
+      // Colours by barycentric weights, worked out only over the part of the triangle on the surface:
+      // a triangle millions of pixels across costs no more than the surface itself.
+      PointD p[3] = {v[a].p, v[b].p, v[d].p};
+      for (PointD& q : p) q = {ClampCoordinate(q.x), ClampCoordinate(q.y)};
+      const Vertex* corner[3] = {&v[a], &v[b], &v[d]};
+      double area = (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[2].x - p[0].x) * (p[1].y - p[0].y);
+      if (!(std::fabs(area) > 1e-9)) continue;
+      int left = std::max(0, SaturatingInt(std::floor(std::min({p[0].x, p[1].x, p[2].x}))));
+      int top = std::max(0, SaturatingInt(std::floor(std::min({p[0].y, p[1].y, p[2].y}))));
+      int right = std::min(c.device.Width(), SaturatingInt(std::ceil(std::max({p[0].x, p[1].x, p[2].x}))) + 1);
+      int bottom = std::min(c.device.Height(), SaturatingInt(std::ceil(std::max({p[0].y, p[1].y, p[2].y}))) + 1);
+      if (left >= right || top >= bottom) continue;
+      Image piece;
+      piece.width = right - left;
+      piece.height = bottom - top;
+      piece.pixels.resize(static_cast<size_t>(piece.width) * piece.height);
+      for (int y = 0; y < piece.height; ++y) {
+        for (int x = 0; x < piece.width; ++x) {
+          const double px = left + x + 0.5, py = top + y + 0.5;
+          double w[3];
+          for (int k = 0; k < 3; ++k) {
+            const PointD& q1 = p[(k + 1) % 3];
+            const PointD& q2 = p[(k + 2) % 3];
+            w[k] = std::clamp(((q1.x - px) * (q2.y - py) - (q2.x - px) * (q1.y - py)) / area, 0.0, 1.0);
+          }
+          const double sum = w[0] + w[1] + w[2];
+          auto channel = [&](double Vertex::*field) {
+            double value = 0;
+            for (int k = 0; k < 3; ++k) value += w[k] * std::min(corner[k]->*field, 1.0);
+            return static_cast<uint32_t>(std::lround(std::clamp(value / sum, 0.0, 1.0) * 255));
+          };
+          piece.pixels[static_cast<size_t>(y) * piece.width + x] =
+              0xFF000000u | (channel(&Vertex::r) << 16) | (channel(&Vertex::g) << 8) | channel(&Vertex::b);
+        }
+      }
+      Xform placed;
+      placed.dx = left;
+      placed.dy = top;
+      c.device.DrawImage(piece, placed, {p[0], p[1], p[2]}, 0x00CC0020, nullptr, false);
+      continue;
+    }
     CairoPatternPtr pattern;
     cairo_save(cr);
     cairo_new_path(cr);
-    if (mode == 2) {
-      uint32_t d = U32At(r, at + 8);
-      if (d >= vertices) {
-        cairo_restore(cr);
-        continue;
-      }
-      pattern.reset(cairo_pattern_create_mesh());
-      cairo_mesh_pattern_begin_patch(pattern.get());
-      for (uint32_t k : {a, b, d}) {
-        PointD p{ClampCoordinate(v[k].p.x), ClampCoordinate(v[k].p.y)};
-        if (k == a) cairo_mesh_pattern_move_to(pattern.get(), p.x, p.y);
-        else cairo_mesh_pattern_line_to(pattern.get(), p.x, p.y);
-      }
-      int corner = 0;
-      for (uint32_t k : {a, b, d})
-        cairo_mesh_pattern_set_corner_color_rgb(pattern.get(), corner++, std::min(v[k].r, 1.0), std::min(v[k].g, 1.0),
-                                                std::min(v[k].b, 1.0));
-      cairo_mesh_pattern_end_patch(pattern.get());
-      cairo_move_to(cr, ClampCoordinate(v[a].p.x), ClampCoordinate(v[a].p.y));
-      cairo_line_to(cr, ClampCoordinate(v[b].p.x), ClampCoordinate(v[b].p.y));
-      cairo_line_to(cr, ClampCoordinate(v[d].p.x), ClampCoordinate(v[d].p.y));
-      cairo_close_path(cr);
-    } else {
+    {
       double x0 = ClampCoordinate(std::min(v[a].p.x, v[b].p.x)), x1 = ClampCoordinate(std::max(v[a].p.x, v[b].p.x));
       double y0 = ClampCoordinate(std::min(v[a].p.y, v[b].p.y)), y1 = ClampCoordinate(std::max(v[a].p.y, v[b].p.y));
       bool vertical = mode == 1;
