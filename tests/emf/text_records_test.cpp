@@ -73,6 +73,21 @@ TEST(TextRecords, CompatibleAdvancesRunRightwardsUnderAMirror) {
   EXPECT_EQ(DarkInk(*s, 0, 25).count, 0);
 }
 
+TEST(TextRecords, CompatibleAdvancesFollowTheTurnedBaselineUnderAFlip) {
+  // Escapement 270° under a y flip reads upwards on the page (as a y-up chart's axis label does), and
+  // the recorded advances must carry the second glyph up too, not down.
+  auto rec = PixelRecorder();
+  rec.CreateFont(1, -20, 400, u"Arial", false, 1, 2700).SelectObject(1);
+  rec.SetWorldTransform(1, 0, 0, -1, 0, 100);
+  const std::vector<int32_t> advances{25, 25};
+  rec.SetTextGraphicsMode(kCompatible).SetTextAlign(24).ExtTextOutW({50, 30}, u"II", 0, {}, advances);  // TA_BASELINE
+  auto s = PlayRecording(rec);
+  const InkBox ink = DarkInk(*s);
+  ASSERT_GT(ink.count, 10);
+  EXPECT_LE(ink.bottom, 72);  // nothing below the reference point at y 70
+  EXPECT_LE(ink.top, 50);     // the second glyph 25 pixels higher
+}
+
 TEST(TextRecords, CompatibleTextUnderAFlipStaysUpright) {
   // y flipped: "T" keeps its bar on top.
   auto s = DrawUnder(kCompatible, 1, 0, 0, -1, 0, 100, u"T", {30, 40});
