@@ -32,6 +32,16 @@ InkBox DarkInk(const emf::Surface& s, int x0 = 0, int x1 = 1 << 30) {
   return box;
 }
 
+// Dark pixels in the ink's top row and in its bottom row.
+std::pair<int, int> EdgeRowInk(const emf::Surface& s, const InkBox& ink) {
+  int top = 0, bottom = 0;
+  for (int x = 0; x < s.Width(); ++x) {
+    top += (s.Pixel(x, ink.top) & 0xFF) < 128;
+    bottom += (s.Pixel(x, ink.bottom) & 0xFF) < 128;
+  }
+  return {top, bottom};
+}
+
 std::unique_ptr<emf::Surface> DrawUnder(uint32_t mode, float m11, float m12, float m21, float m22, float dx,
                                         float dy, std::u16string_view text, emf::PointL at,
                                         std::span<const int32_t> advances = {}) {
@@ -93,11 +103,7 @@ TEST(TextRecords, CompatibleTextUnderAFlipStaysUpright) {
   auto s = DrawUnder(kCompatible, 1, 0, 0, -1, 0, 100, u"T", {30, 40});
   const InkBox ink = DarkInk(*s);
   ASSERT_GT(ink.count, 20);
-  int barTop = 0, barBottom = 0;
-  for (int x = 0; x < 100; ++x) {
-    barTop += (s->Pixel(x, ink.top) & 0xFF) < 128;
-    barBottom += (s->Pixel(x, ink.bottom) & 0xFF) < 128;
-  }
+  const auto [barTop, barBottom] = EdgeRowInk(*s, ink);
   EXPECT_GT(barTop, barBottom * 3);  // the wide bar is the top row, the stem's foot the bottom one
   // Top-aligned at the flipped reference point (100 - 40 = 60), the cell hanging below it.
   EXPECT_GE(ink.top, 60);
@@ -109,11 +115,7 @@ TEST(TextRecords, AdvancedTextUnderAFlipIsReflected) {
   auto s = DrawUnder(kAdvanced, 1, 0, 0, -1, 0, 100, u"T", {30, 70});
   const InkBox ink = DarkInk(*s);
   ASSERT_GT(ink.count, 20);
-  int barTop = 0, barBottom = 0;
-  for (int x = 0; x < 100; ++x) {
-    barTop += (s->Pixel(x, ink.top) & 0xFF) < 128;
-    barBottom += (s->Pixel(x, ink.bottom) & 0xFF) < 128;
-  }
+  const auto [barTop, barBottom] = EdgeRowInk(*s, ink);
   EXPECT_GT(barBottom, barTop * 3);
 }
 

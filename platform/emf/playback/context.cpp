@@ -123,8 +123,8 @@ void Context::StrokeFigures(const std::vector<Figure>& figures) {
   if (pen.IsNull()) return;
   double scale = DeviceScale();
   double width = pen.geometric || pen.width > 1 ? PenDeviceWidth(pen.width) : 1;
-  bool cosmetic = !pen.geometric && pen.width <= 1;
-  if (!cosmetic && width < 1.5) cosmetic = true;
+  WidenPen wide;
+  const bool cosmetic = !WideningPen(wide);
   uint32_t style = pen.Style();
   FillSource source = pen.brush ? BrushSource(*pen.brush) : SolidSource(pen.colour);
   if (cosmetic) {
@@ -158,18 +158,18 @@ void Context::StrokeFigures(const std::vector<Figure>& figures) {
     return;
   }
   GeometricStroke stroke;
-  stroke.width = width;
+  stroke.width = wide.width;
   stroke.rop2 = dc.rop2;
-  stroke.miterLimit = dc.miterLimit;
-  switch (pen.style & kPsEndcapMask) {
-    case kPsEndcapSquare: stroke.cap = CAIRO_LINE_CAP_SQUARE; break;
-    case kPsEndcapFlat: stroke.cap = CAIRO_LINE_CAP_BUTT; break;
-    default: stroke.cap = CAIRO_LINE_CAP_ROUND; break;
+  stroke.miterLimit = wide.miterLimit;
+  switch (wide.cap) {
+    case WidenCap::Square: stroke.cap = CAIRO_LINE_CAP_SQUARE; break;
+    case WidenCap::Flat: stroke.cap = CAIRO_LINE_CAP_BUTT; break;
+    case WidenCap::Round: stroke.cap = CAIRO_LINE_CAP_ROUND; break;
   }
-  switch (pen.style & kPsJoinMask) {
-    case kPsJoinBevel: stroke.join = CAIRO_LINE_JOIN_BEVEL; break;
-    case kPsJoinMiter: stroke.join = CAIRO_LINE_JOIN_MITER; break;
-    default: stroke.join = CAIRO_LINE_JOIN_ROUND; break;
+  switch (wide.join) {
+    case WidenJoin::Bevel: stroke.join = CAIRO_LINE_JOIN_BEVEL; break;
+    case WidenJoin::Miter: stroke.join = CAIRO_LINE_JOIN_MITER; break;
+    case WidenJoin::Round: stroke.join = CAIRO_LINE_JOIN_ROUND; break;
   }
   if (pen.geometric) {
     switch (style) {

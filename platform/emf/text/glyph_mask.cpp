@@ -17,21 +17,29 @@ bool BitmapPixel(const FT_Bitmap& bitmap, unsigned x, unsigned y) {
   }
 }
 
-}  // namespace
-
-GlyphMask MaskFromBitmap(const FT_Bitmap& bitmap, int left, int top) {
+// A mask of `format` the bitmap's size, placed at (left, top); no surface for an empty or absurd bitmap.
+GlyphMask EmptyMaskFor(const FT_Bitmap& bitmap, int left, int top, cairo_format_t format) {
   GlyphMask glyph;
   glyph.left = left;
   glyph.top = top;
   if (bitmap.width == 0 || bitmap.rows == 0 || bitmap.buffer == nullptr) return glyph;
   if (bitmap.width > 32767 || bitmap.rows > 32767) return glyph;
   cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_A1, static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows));
+      cairo_image_surface_create(format, static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows));
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(surface);
     return glyph;
   }
   glyph.mask.reset(surface);
+  return glyph;
+}
+
+}  // namespace
+
+GlyphMask MaskFromBitmap(const FT_Bitmap& bitmap, int left, int top) {
+  GlyphMask glyph = EmptyMaskFor(bitmap, left, top, CAIRO_FORMAT_A1);
+  if (!glyph.mask) return glyph;
+  cairo_surface_t* surface = glyph.mask.get();
   cairo_surface_flush(surface);
   unsigned char* data = cairo_image_surface_get_data(surface);
   const int stride = cairo_image_surface_get_stride(surface);
@@ -53,18 +61,9 @@ GlyphMask MaskFromBitmap(const FT_Bitmap& bitmap, int left, int top) {
 
 GlyphMask GreyMaskFromBitmap(const FT_Bitmap& bitmap, int left, int top) {
   if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) return MaskFromBitmap(bitmap, left, top);
-  GlyphMask glyph;
-  glyph.left = left;
-  glyph.top = top;
-  if (bitmap.width == 0 || bitmap.rows == 0 || bitmap.buffer == nullptr) return glyph;
-  if (bitmap.width > 32767 || bitmap.rows > 32767) return glyph;
-  cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_A8, static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows));
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    return glyph;
-  }
-  glyph.mask.reset(surface);
+  GlyphMask glyph = EmptyMaskFor(bitmap, left, top, CAIRO_FORMAT_A8);
+  if (!glyph.mask) return glyph;
+  cairo_surface_t* surface = glyph.mask.get();
   // Coverage step s (0..16) leaves ramp[16 - s] of a white ground showing under black text.
   static constexpr uint8_t kRamp[17] = {0x00, 0x4d, 0x68, 0x7c, 0x8c, 0x9a, 0xa7, 0xb2, 0xbd,
                                         0xc7, 0xd0, 0xd9, 0xe1, 0xe9, 0xf0, 0xf8, 0xff};
