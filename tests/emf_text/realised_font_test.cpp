@@ -17,11 +17,9 @@
 namespace velto::emf::text {
 namespace {
 
-constexpr uint8_t kNonAntialiased = 3;
-
 // 1-bit text unless a test asks for a quality that smooths.
 LogFont Face(std::u16string name, int weight = 400, bool italic = false, uint8_t charSet = 0,
-             uint8_t quality = kNonAntialiased) {
+             uint8_t quality = kNonAntialiasedQuality) {
   LogFont font;
   font.faceName = std::move(name);
   font.weight = weight;

@@ -15,7 +15,6 @@ enum : uint32_t {
 };
 // The graphics mode a text record was made in; any other value leaves playback's advanced mode.
 constexpr uint32_t kGmCompatible = 1;
-constexpr uint8_t kNonAntialiasedQuality = 3;
 
 struct TextRun {
   PointD reference;
@@ -31,10 +30,10 @@ struct TextRun {
 
 std::shared_ptr<const text::RealisedFont> Realise(const Context& c, const Font& font, double height, double width) {
   if (!font.hasRealised || font.realisedHeight != height || font.realisedWidth != width) {
-    if (c.device.IsMonochrome() && font.logFont.quality != kNonAntialiasedQuality) {
+    if (c.device.IsMonochrome() && font.logFont.quality != text::kNonAntialiasedQuality) {
       // A 1-bit surface takes no grey edges.
       text::LogFont crisp = font.logFont;
-      crisp.quality = kNonAntialiasedQuality;
+      crisp.quality = text::kNonAntialiasedQuality;
       font.realised = text::RealiseFont(crisp, height, width);
     } else {
       font.realised = text::RealiseFont(font.logFont, height, width);

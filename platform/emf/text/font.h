@@ -14,6 +14,9 @@
 
 namespace velto::emf::text {
 
+// lfQuality NONANTIALIASED_QUALITY: 1-bit glyphs whatever the face allows.
+inline constexpr uint8_t kNonAntialiasedQuality = 3;
+
 // LOGFONTW as recorded (EMR_EXTCREATEFONTINDIRECTW), sizes in logical units.
 struct LogFont {
   int32_t height = 0;

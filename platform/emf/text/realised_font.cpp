@@ -355,7 +355,6 @@ struct FontCache {
 // Text is smoothed with grey edges unless the font asks for NONANTIALIASED_QUALITY, and then only at
 // sizes where the face's gasp table allows grey (Liberation Sans, for one, stays 1-bit from 9 to 17
 // pixels); a face without a gasp table is smoothed at every size.
-constexpr uint8_t kNonAntialiasedQuality = 3;
 bool AsksForAntialiasing(const LogFont& font) { return font.quality != kNonAntialiasedQuality; }
 
 bool GaspAllowsGrey(const std::shared_ptr<SharedFace>& face, int emPixels) {
