@@ -1,4 +1,8 @@
 // Shapes and lines drawn as GDI draws them into a bitmap: exact pixels, no anti-aliasing.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/emf/playback/path.h"
 #include "tests/emf/playback_fixture.h"
 
 namespace velto::test {
@@ -120,6 +124,43 @@ TEST(PlaybackShapes, BeziersAndPathsFill) {
   auto s = PlayRecording(rec);
   EXPECT_EQ(s->Pixel(25, 25), kBlack);
   EXPECT_EQ(s->Pixel(45, 25), kWhite);
+}
+
+TEST(PlaybackShapes, CurvesFlattenToWholePixelsWithinAPixel) {
+  using emf::playback::FlattenBezier;
+  using emf::playback::PointD;
+  auto curve = [](PointD p0, PointD p1, PointD p2, PointD p3, double t) {
+    double u = 1 - t;
+    return PointD{u * u * u * p0.x + 3 * u * u * t * p1.x + 3 * u * t * t * p2.x + t * t * t * p3.x,
+                  u * u * u * p0.y + 3 * u * u * t * p1.y + 3 * u * t * t * p2.y + t * t * t * p3.y};
+  };
+  // A small, tight curve (a glyph-sized bulge of 6 pixels) still bends: no single chord.
+  PointD p0{10, 10}, p1{10, 4}, p2{16, 4}, p3{16, 10};
+  std::vector<PointD> out{p0};
+  FlattenBezier(p0, p1, p2, p3, out);
+  ASSERT_GE(out.size(), 4u);
+  for (const PointD& p : out) {
+    EXPECT_EQ(p.x, std::round(p.x));
+    EXPECT_EQ(p.y, std::round(p.y));
+  }
+  // Every point of the curve lies within a pixel and a half of the polyline (one pixel of flatness,
+  // half a pixel of rounding).
+  for (double t = 0; t <= 1.0; t += 1.0 / 64) {
+    PointD c = curve(p0, p1, p2, p3, t);
+    double best = 1e9;
+    for (size_t i = 0; i + 1 < out.size(); ++i) {
+      PointD a = out[i], b = out[i + 1];
+      double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
+      double k = len2 > 0 ? std::clamp(((c.x - a.x) * dx + (c.y - a.y) * dy) / len2, 0.0, 1.0) : 0;
+      best = std::min(best, std::hypot(c.x - a.x - k * dx, c.y - a.y - k * dy));
+    }
+    EXPECT_LE(best, 1.5) << t;
+  }
+  // A curve across a billion pixels stops halving after eight levels: 256 segments at most.
+  std::vector<PointD> huge{{0, 0}};
+  FlattenBezier({0, 0}, {0, 1e9}, {1e9, 1e9}, {1e9, 0}, huge);
+  EXPECT_LE(huge.size(), 257u);
+  EXPECT_EQ(huge.back().x, 1e9);
 }
 
 TEST(PlaybackShapes, MonochromeSurfaceEndsBlackAndWhite) {
