@@ -86,6 +86,24 @@ TEST(PlaybackShapes, CosmeticPensStayOnePixelUnderScaling) {
   EXPECT_EQ(wide, 8);
 }
 
+TEST(PlaybackShapes, WidePensTakeWholePixelWidths) {
+  // Logical widths 29 and 14 at a tenth: 2.9 pixels draw 3 wide, 1.4 draws one.
+  auto rec = PixelRecorder();
+  rec.SetMapMode(8).SetWindowExt({100, 100}).SetViewportExt({10, 10});
+  rec.CreatePen(1, 0, 29, emf::ColorRef(0, 0, 0)).SelectObject(1);
+  rec.MoveTo({100, 300}).LineTo({800, 300});  // device y 30
+  rec.CreatePen(2, 0, 14, emf::ColorRef(0, 0, 0)).SelectObject(2);
+  rec.MoveTo({100, 700}).LineTo({800, 700});  // device y 70
+  auto s = PlayRecording(rec);
+  auto thickness = [&](int y0, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y) n += s->Pixel(40, y) == kBlack;
+    return n;
+  };
+  EXPECT_EQ(thickness(20, 40), 3);
+  EXPECT_EQ(thickness(60, 80), 1);
+}
+
 TEST(PlaybackShapes, PolygonFillModesDiffer) {
   // A pentagram: its centre is outside with alternate filling, inside with winding.
   std::vector<emf::PointL> star{{50, 5}, {78, 90}, {5, 35}, {95, 35}, {22, 90}};

@@ -95,7 +95,9 @@ void Context::FillFigures(const std::vector<Figure>& figures, const FillSource& 
 double Context::PenDeviceWidth(double logicalWidth) const {
   PointD along = LogicalToDevice().ApplyVector(logicalWidth, 0);
   double width = std::hypot(along.x, along.y);
-  return std::isfinite(width) ? width : 1.0;
+  if (!std::isfinite(width)) return 1.0;
+  // A pen is realised in whole device pixels: 2.9 draws 3 pixels wide, 1.4 one pixel.
+  return std::max(1.0, std::nearbyint(width));
 }
 
 bool Context::WideningPen(WidenPen& out) const {
