@@ -172,6 +172,44 @@ TEST(PlaybackRecords, PatternBrushTilesInDevicePixels) {
   EXPECT_EQ(s->Pixel(3, 2), kBlue);
 }
 
+// EMR_EXTCREATEPEN: a geometric pen `width` wide with the given brush style, colour and hatch, and
+// an optional pattern DIB after the fixed part.
+void AddExtCreatePen(emf::MetafileRecorder& rec, uint32_t handle, uint32_t style, int width, uint32_t brushStyle,
+                     uint32_t colour, uint32_t hatch, const Dib* pattern = nullptr) {
+  emf::RecordBytes b;
+  uint32_t offBmi = pattern ? 52 : 0, cbBmi = pattern ? static_cast<uint32_t>(pattern->info.size()) : 0;
+  uint32_t offBits = pattern ? offBmi + cbBmi : 0, cbBits = pattern ? static_cast<uint32_t>(pattern->bits.size()) : 0;
+  b.U32(handle).U32(offBmi).U32(cbBmi).U32(offBits).U32(cbBits);
+  b.U32(style).I32(width).U32(brushStyle).U32(colour).U32(hatch).U32(0);
+  if (pattern) b.Raw(pattern->info).Raw(pattern->bits);
+  rec.CreateBrush(handle, 0, 0);  // reserves the handle in the header's table
+  rec.Add(emf::EMR_EXTCREATEPEN, b);
+}
+
+TEST(PlaybackRecords, GeometricPensTakeTheirBrush) {
+  constexpr uint32_t kGeometricFlat = 0x10000 | 0x200;
+  auto rec = PixelRecorder();
+  // A hatch style past HS_DIAGCROSS strokes solid, as the same brush fills solid.
+  AddExtCreatePen(rec, 1, kGeometricFlat, 8, 2, emf::ColorRef(0, 0, 255), 6);
+  rec.SelectObject(1).MoveTo({10, 10}).LineTo({90, 10});
+  // A BS_PATTERN pen carries a black-and-white bitmap: it strokes in the text and background colours.
+  Dib stripes = MakeDib(8, 8, 1, {0x000000, 0xFFFFFF}, {{0x00}, {0xFF}, {0x00}, {0xFF}, {0x00}, {0xFF}, {0x00}, {0xFF}});
+  AddExtCreatePen(rec, 2, kGeometricFlat, 8, 3, 0, 0, &stripes);
+  rec.SetTextColor(emf::ColorRef(255, 0, 0)).SetBkColor(emf::ColorRef(0, 0, 255));
+  rec.SelectObject(2).MoveTo({10, 50}).LineTo({90, 50});
+  auto s = PlayRecording(rec);
+  for (int x : {12, 40, 87})
+    for (int y : {7, 8, 10, 13}) EXPECT_EQ(s->Pixel(x, y), kBlue) << x << "," << y;
+  int red = 0, blue = 0;
+  for (int y = 46; y < 54; ++y) {
+    auto p = s->Pixel(50, y);
+    red += p == kRed;
+    blue += p == kBlue;
+  }
+  EXPECT_EQ(red, 4);
+  EXPECT_EQ(blue, 4);
+}
+
 TEST(PlaybackRecords, HatchStylesPastDiagCrossPaintSolid) {
   auto rec = PixelRecorder();
   rec.CreateBrush(1, 2, emf::ColorRef(0, 0, 255), 6);  // HS_SOLIDCLR

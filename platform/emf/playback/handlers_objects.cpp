@@ -20,6 +20,15 @@ bool CreatePen(Context& c, const Record& r) {
   return true;
 }
 
+// A 1-bit image whose 0 bits are black and 1 bits white.
+bool IsBlackAndWhite(const Image& image) {
+  if (image.monoBits.size() != image.pixels.size()) return false;
+  for (size_t i = 0; i < image.pixels.size(); ++i) {
+    if ((image.pixels[i] & 0xFFFFFF) != (image.monoBits[i] ? 0xFFFFFFu : 0u)) return false;
+  }
+  return true;
+}
+
 bool ExtCreatePen(Context& c, const Record& r) {
   if (!Fits(r, 52)) return false;
   auto pen = std::make_shared<Pen>();
@@ -38,14 +47,25 @@ bool ExtCreatePen(Context& c, const Record& r) {
     for (double d : pen->userStyle) any = any || d > 0;
     if (!any) pen->style = (pen->style & ~kPsStyleMask) | kPsSolid;
   }
-  if (brushStyle == kBsHatched || brushStyle == kBsDibPattern || brushStyle == kBsDibPatternPt) {
+  if (brushStyle == kBsHatched && U32At(r, 44) > kLastHatchStyle) {
+    // As for brushes, the hatch styles past HS_DIAGCROSS draw solid in the pen's colour.
+  } else if (brushStyle == kBsHatched || brushStyle == kBsPattern || brushStyle == kBsDibPattern ||
+             brushStyle == kBsDibPatternPt) {
     auto brush = std::make_shared<Brush>();
     brush->style = brushStyle;
     brush->colour = pen->colour;
     brush->hatch = U32At(r, 44);
     if (brushStyle != kBsHatched) {
-      auto image = DecodeDib(r.Reader(), {U32At(r, 12), U32At(r, 16), U32At(r, 20), U32At(r, 24)});
-      if (image) brush->pattern = std::make_shared<Image>(std::move(*image));
+      // The record carries the pattern as a DIB. For the DIB styles the colour's low word says how its
+      // table reads; a BS_PATTERN bitmap was a device bitmap, which a black-and-white table marks as
+      // monochrome: it draws in the text and background colours, as a monochrome brush does.
+      bool palColours = brushStyle != kBsPattern && (U32At(r, 40) & 0xFFFF) == kDibPalColors;
+      auto image = DecodeDibWithUsage(r.Reader(), {U32At(r, 12), U32At(r, 16), U32At(r, 20), U32At(r, 24)},
+                                      palColours ? kDibPalColors : kDibRgbColors);
+      if (image) {
+        brush->monochromePattern = brushStyle == kBsPattern && IsBlackAndWhite(*image);
+        brush->pattern = std::make_shared<Image>(std::move(*image));
+      }
     }
     if (!brush->IsNull()) pen->brush = brush;
   } else if (brushStyle == kBsNull) {
@@ -65,15 +85,6 @@ bool CreateBrush(Context& c, const Record& r) {
   // The hatch styles past HS_DIAGCROSS (HS_SOLIDCLR and the like) paint solid in the brush colour.
   if (brush->style == kBsHatched && brush->hatch > kLastHatchStyle) brush->style = kBsSolid;
   c.objects.Put(U32At(r, 8), brush);
-  return true;
-}
-
-// A 1-bit image whose 0 bits are black and 1 bits white.
-bool IsBlackAndWhite(const Image& image) {
-  if (image.monoBits.size() != image.pixels.size()) return false;
-  for (size_t i = 0; i < image.pixels.size(); ++i) {
-    if ((image.pixels[i] & 0xFFFFFF) != (image.monoBits[i] ? 0xFFFFFFu : 0u)) return false;
-  }
   return true;
 }
 
