@@ -52,6 +52,22 @@ std::unique_ptr<emf::Surface> DrawUnder(uint32_t mode, float m11, float m12, flo
   return PlayRecording(rec);
 }
 
+TEST(TextRecords, VerticalAlignmentOtherThanTopOrBottomKeepsTheBaseline) {
+  auto drawn = [](uint32_t align) {
+    auto rec = PixelRecorder();
+    rec.CreateFont(1, -30, 400, u"Arial").SelectObject(1).SetTextAlign(align).ExtTextOutW({20, 60}, u"H");
+    return DarkInk(*PlayRecording(rec));
+  };
+  const InkBox top = drawn(0), baseline = drawn(24), stray = drawn(0x10), bottom = drawn(8);
+  ASSERT_GT(top.count, 20);
+  EXPECT_EQ(baseline.bottom, 59);  // the H stands on row 60
+  EXPECT_GT(top.top, 60);
+  EXPECT_LT(bottom.bottom, 59);
+  // 0x10 is half of TA_BASELINE's bits, neither TA_TOP nor TA_BOTTOM: the text stays on its baseline.
+  EXPECT_EQ(stray.top, baseline.top);
+  EXPECT_EQ(stray.bottom, baseline.bottom);
+}
+
 TEST(TextRecords, CompatibleTextIsNotTurnedByTheWorldTransform) {
   const float c = std::cos(0.5f), s = std::sin(0.5f);
   const InkBox upright = DarkInk(*DrawUnder(kCompatible, c, s, -s, c, 30, 0, u"I", {20, 30}));

@@ -146,10 +146,12 @@ void DrawRun(Context& c, const TextRun& run) {
     default: break;
   }
   double drop = 0;
+  // TA_TOP is 0 and TA_BOTTOM 8; any other value of the vertical bits (TA_BASELINE, or a stray 0x10)
+  // leaves the reference point on the baseline.
   switch (c.dc.textAlign & kTaVerticalMask) {
-    case kTaBaseline: drop = 0; break;
+    case 0: drop = m.ascent; break;
     case kTaBottom: drop = -m.descent; break;
-    default: drop = m.ascent; break;  // TA_TOP
+    default: drop = 0; break;
   }
   PointD start{ref.x + along.x * shift + down.x * drop, ref.y + along.y * shift + down.y * drop};
 
