@@ -69,6 +69,33 @@ TEST(PlaybackBitmaps, StretchingMirrorsWithNegativeExtents) {
   EXPECT_EQ(s->Pixel(55, 15), kWhite);
 }
 
+TEST(PlaybackBitmaps, SourceBeyondTheBitmapDrawsNothingThere) {
+  // A BITBLT 40 × 40 units wide whose source transform takes a tenth: its source is 4 × 4 pixels of a
+  // 2 × 2 bitmap. Only the quarter of the destination over the bitmap is drawn.
+  Dib eight = MakeDib(2, 2, 8, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, {{0, 1}, {2, 3}});
+  emf::RecordBytes b;
+  b.Rect({10, 10, 49, 49}).I32(10).I32(10).I32(40).I32(40).U32(0x00CC0020).I32(0).I32(0);
+  b.F32(0.1f).F32(0).F32(0).F32(0.1f).F32(0).F32(0).U32(0).U32(0);
+  b.U32(100).U32(static_cast<uint32_t>(eight.info.size())).U32(100 + static_cast<uint32_t>(eight.info.size()));
+  b.U32(static_cast<uint32_t>(eight.bits.size())).Raw(eight.info).Raw(eight.bits);
+  auto rec = PixelRecorder();
+  rec.Add(emf::EMR_BITBLT, b);
+  // The same through STRETCHDIBITS, its source three pixels wide on a bitmap of two: the right third
+  // of the destination stays empty.
+  AddStretchDIBits(rec, eight, 10, 60, 30, 20, 3, 2);
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(12, 12), kRed);
+  EXPECT_EQ(s->Pixel(27, 12), kGreen);
+  EXPECT_EQ(s->Pixel(12, 27), kBlue);
+  EXPECT_EQ(s->Pixel(32, 12), kWhite);
+  EXPECT_EQ(s->Pixel(12, 32), kWhite);
+  EXPECT_EQ(s->Pixel(45, 45), kWhite);
+  EXPECT_EQ(s->Pixel(12, 62), kRed);
+  EXPECT_EQ(s->Pixel(25, 62), kGreen);
+  EXPECT_EQ(s->Pixel(35, 62), kWhite);
+  EXPECT_EQ(s->Pixel(35, 75), kWhite);
+}
+
 TEST(PlaybackBitmaps, ShrinkingKeepsDarkPixelsByDefault) {
   // A 10 × 10 white bitmap with one black column, shrunk to 2 × 2: black on white keeps the line.
   std::vector<std::vector<uint8_t>> rows(10, std::vector<uint8_t>(10, 1));

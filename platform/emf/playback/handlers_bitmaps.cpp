@@ -43,6 +43,32 @@ Image ShrinkCombining(const Image& src, const SourceRect& s, int w, int h, bool 
   return out;
 }
 
+// Cuts the source rectangle to the bitmap, and the destination with it: GDI draws nothing for the part
+// of a source rectangle that lies outside its bitmap. False when nothing is left.
+bool ClipToImage(const Image& image, SourceRect& s, PointD& d0, PointD& d1, PointD& d2) {
+  auto cut = [](double start, double extent, double limit, double& a, double& b) {
+    // [a, b) in the direction of `extent`, inside [0, limit].
+    if (extent > 0) {
+      a = std::max(start, 0.0), b = std::min(start + extent, limit);
+      return a < b;
+    }
+    a = std::min(start, limit), b = std::max(start + extent, 0.0);
+    return b < a;
+  };
+  double x0, x1, y0, y1;
+  if (!cut(s.x, s.cx, image.width, x0, x1) || !cut(s.y, s.cy, image.height, y0, y1)) return false;
+  if (x0 == s.x && x1 == s.x + s.cx && y0 == s.y && y1 == s.y + s.cy) return true;
+  const PointD o = d0, ux{(d1.x - d0.x) / s.cx, (d1.y - d0.y) / s.cx}, uy{(d2.x - d0.x) / s.cy, (d2.y - d0.y) / s.cy};
+  auto at = [&](double u, double v) {
+    return PointD{o.x + (u - s.x) * ux.x + (v - s.y) * uy.x, o.y + (u - s.x) * ux.y + (v - s.y) * uy.y};
+  };
+  d0 = at(x0, y0);
+  d1 = at(x1, y0);
+  d2 = at(x0, y1);
+  s = SourceRect{x0, y0, x1 - x0, y1 - y0};
+  return true;
+}
+
 // Draws `image` (or only the pattern, when null) from the source rectangle into the parallelogram with
 // corners d0 (source top-left), d1 (top-right), d2 (bottom-left), device pixels.
 void Blit(Context& c, const Image* image, SourceRect s, PointD d0, PointD d1, PointD d2, uint32_t rop,
@@ -58,6 +84,8 @@ void Blit(Context& c, const Image* image, SourceRect s, PointD d0, PointD d1, Po
     return;
   }
   if (s.cx == 0 || s.cy == 0) return;
+  if (!ClipToImage(*image, s, d0, d1, d2)) return;
+  dest = {d0, d1, {d1.x + d2.x - d0.x, d1.y + d2.y - d0.y}, d2};
   Image shrunk;
   bool axisAligned = d0.y == d1.y && d0.x == d2.x;
   double dw = std::fabs(d1.x - d0.x), dh = std::fabs(d2.y - d0.y);
@@ -99,18 +127,13 @@ Xform ReadXform(const Record& r, size_t offset) {
 }
 
 // The source rectangle of a blit in the stored bitmap's pixels, through the source transform.
-SourceRect BlitSource(const Record& r, const Image& image, double xSrc, double ySrc, double cxSrc, double cySrc,
+SourceRect BlitSource(const Record& r, double xSrc, double ySrc, double cxSrc, double cySrc,
                       size_t xformAt) {
   Xform xf = ReadXform(r, xformAt);
   if (!xf.IsFinite() || xf.Determinant() == 0) xf = Xform{};
   PointD p = xf.Apply(xSrc, ySrc);
   PointD v = xf.ApplyVector(cxSrc, cySrc);
-  SourceRect s{p.x, p.y, v.x, v.y};
-  // Recorders store just the source area at times; then the whole bitmap is the source.
-  if (s.x < 0 || s.y < 0 || s.x + std::max(s.cx, 0.0) > image.width + 0.5 || s.y + std::max(s.cy, 0.0) > image.height + 0.5) {
-    s = SourceRect{0, 0, double(image.width), double(image.height)};
-  }
-  return s;
+  return SourceRect{p.x, p.y, v.x, v.y};
 }
 
 // Applies a 1-bit mask bitmap: pixels under 0 bits (or, with `keepZeros`, under 1 bits) become transparent.
@@ -142,7 +165,7 @@ bool BitBltFamily(Context& c, const Record& r, bool stretch) {
     return true;
   }
   double cxSrc = stretch ? I32At(r, 100) : cx, cySrc = stretch ? I32At(r, 104) : cy;
-  SourceRect s = BlitSource(r, *image, I32At(r, 44), I32At(r, 48), cxSrc, cySrc, 52);
+  SourceRect s = BlitSource(r, I32At(r, 44), I32At(r, 48), cxSrc, cySrc, 52);
   Blit(c, &*image, s, d0, d1, d2, rop);
   return true;
 }
@@ -200,7 +223,7 @@ bool MaskBlt(Context& c, const Record& r) {
     Blit(c, nullptr, {}, d0, d1, d2, foreground);
     return true;
   }
-  SourceRect s = BlitSource(r, *image, I32At(r, 44), I32At(r, 48), cx, cy, 52);
+  SourceRect s = BlitSource(r, I32At(r, 44), I32At(r, 48), cx, cy, 52);
   // Mask bits of 1 take the foreground operation, bits of 0 the background one (MAKEROP4).
   uint32_t background = ((rop >> 8) & 0x00FF0000) | (foreground & 0xFFFF);
   Image back = *image;
@@ -219,7 +242,7 @@ bool PlgBlt(Context& c, const Record& r) {
   DibLocation where{U32At(r, 96), U32At(r, 100), U32At(r, 104), U32At(r, 108)};
   auto image = DecodeDibWithUsage(r.Reader(), where, U32At(r, 92));
   if (!image) return true;
-  SourceRect s = BlitSource(r, *image, I32At(r, 48), I32At(r, 52), I32At(r, 56), I32At(r, 60), 64);
+  SourceRect s = BlitSource(r, I32At(r, 48), I32At(r, 52), I32At(r, 56), I32At(r, 60), 64);
   ApplyMask(r, *image, s, 112);
   Blit(c, &*image, s, d0, d1, d2, kSrcCopy);
   return true;
@@ -234,7 +257,7 @@ bool TransparentBlt(Context& c, const Record& r) {
   if (!image) return true;
   PointD d0, d1, d2;
   DestCorners(c, x, y, cx, cy, d0, d1, d2);
-  SourceRect s = BlitSource(r, *image, I32At(r, 44), I32At(r, 48), I32At(r, 100), I32At(r, 104), 52);
+  SourceRect s = BlitSource(r, I32At(r, 44), I32At(r, 48), I32At(r, 100), I32At(r, 104), 52);
   Blit(c, &*image, s, d0, d1, d2, kSrcCopy, key);
   return true;
 }
@@ -250,7 +273,7 @@ bool AlphaBlend(Context& c, const Record& r) {
   if (!image) return true;
   PointD d0, d1, d2;
   DestCorners(c, x, y, cx, cy, d0, d1, d2);
-  SourceRect s = BlitSource(r, *image, I32At(r, 44), I32At(r, 48), I32At(r, 100), I32At(r, 104), 52);
+  SourceRect s = BlitSource(r, I32At(r, 44), I32At(r, 48), I32At(r, 100), I32At(r, 104), 52);
   Blit(c, &*image, s, d0, d1, d2, kSrcCopy, std::nullopt, true, constant);
   return true;
 }
