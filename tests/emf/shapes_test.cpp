@@ -104,6 +104,31 @@ TEST(PlaybackShapes, WidePensTakeWholePixelWidths) {
   EXPECT_EQ(thickness(60, 80), 1);
 }
 
+TEST(PlaybackShapes, SlantedEdgesSamplePixelsAtTheirTopLeftCorner) {
+  // A right triangle 10 pixels on its sides: GDI tests each pixel's top-left corner, so row y keeps
+  // 10 - y pixels (sampling centres would keep one fewer).
+  auto rec = PixelRecorder();
+  std::vector<emf::PointL> triangle{{20, 20}, {30, 20}, {20, 30}};
+  rec.SelectObject(kNullPen).SelectObject(kBlackBrush).Polygon16(triangle);
+  auto s = PlayRecording(rec);
+  for (int y = 0; y < 12; ++y) {
+    int run = 0;
+    for (int x = 15; x < 35; ++x) run += s->Pixel(x, 20 + y) == kBlack;
+    EXPECT_EQ(run, std::max(0, 10 - y)) << "row " << y;
+  }
+}
+
+TEST(PlaybackShapes, OddWidePensCentreOnTheirLine) {
+  // Three pixels wide: the line's own row or column and one on each side, as GDI draws it.
+  auto rec = PixelRecorder();
+  rec.CreatePen(1, 0, 3, emf::ColorRef(0, 0, 0)).SelectObject(1);
+  rec.MoveTo({10, 20}).LineTo({40, 20});
+  rec.MoveTo({60, 30}).LineTo({60, 80});
+  auto s = PlayRecording(rec);
+  for (int y = 16; y < 25; ++y) EXPECT_EQ(s->Pixel(25, y) == kBlack, y >= 19 && y <= 21) << "row " << y;
+  for (int x = 56; x < 65; ++x) EXPECT_EQ(s->Pixel(x, 50) == kBlack, x >= 59 && x <= 61) << "column " << x;
+}
+
 TEST(PlaybackShapes, PolygonFillModesDiffer) {
   // A pentagram: its centre is outside with alternate filling, inside with winding.
   std::vector<emf::PointL> star{{50, 5}, {78, 90}, {5, 35}, {95, 35}, {22, 90}};

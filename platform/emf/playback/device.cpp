@@ -292,6 +292,10 @@ void Device::StrokeGeometric(const std::vector<Figure>& figures, const Geometric
   if (stroke.rop2 == 11 || figures.empty()) return;
   auto build = [&](cairo_t* cr) {
     cairo_new_path(cr);
+    // cairo covers the pixels whose centres are inside; GDI tests their top-left corners. Moving the
+    // outline half a pixel down and right makes the one test the other.
+    cairo_save(cr);
+    cairo_translate(cr, 0.5, 0.5);
     for (const auto& f : figures) {
       if (f.points.empty()) continue;
       cairo_move_to(cr, ClampCoordinate(f.points[0].x), ClampCoordinate(f.points[0].y));
@@ -299,6 +303,7 @@ void Device::StrokeGeometric(const std::vector<Figure>& figures, const Geometric
         cairo_line_to(cr, ClampCoordinate(f.points[i].x), ClampCoordinate(f.points[i].y));
       if (f.closed) cairo_close_path(cr);
     }
+    cairo_restore(cr);
     cairo_set_line_width(cr, std::clamp(stroke.width, 1.0, kMaxDeviceCoordinate));
     cairo_set_line_cap(cr, stroke.cap);
     cairo_set_line_join(cr, stroke.join);

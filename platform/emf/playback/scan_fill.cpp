@@ -31,8 +31,8 @@ void ScanPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding
       if (a.y == b.y) continue;
       Edge e{a.x, a.y, b.x, b.y, 1, 0, 0};
       if (a.y > b.y) e = Edge{b.x, b.y, a.x, a.y, -1, 0, 0};
-      // Row r's centre r + 0.5 is crossed when y0 <= r + 0.5 < y1.
-      double first = std::ceil(e.y0 - 0.5), end = std::ceil(e.y1 - 0.5);
+      // Row r is sampled at y = r: the edge crosses it when y0 <= r < y1.
+      double first = std::ceil(e.y0), end = std::ceil(e.y1);
       first = std::max(first, double(limit.top));
       end = std::min(end, double(limit.bottom));
       if (first >= end) continue;
@@ -67,7 +67,7 @@ void ScanPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding
       if (bands[band].y0 > y) continue;
       clipSpans = &bands[band].xs;
     }
-    double yc = y + 0.5;
+    double yc = y;
     crossings.clear();
     for (size_t i : active) {
       const Edge& e = edges[i];
@@ -79,7 +79,7 @@ void ScanPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding
       count += winding ? crossings[i].dir : 1;
       bool inside = winding ? count != 0 : (count & 1) != 0;
       if (!inside) continue;
-      double xa = std::ceil(crossings[i].x - 0.5), xb = std::ceil(crossings[i + 1].x - 0.5);
+      double xa = std::ceil(crossings[i].x), xb = std::ceil(crossings[i + 1].x);
       xa = std::max(xa, double(limit.left));
       xb = std::min(xb, double(limit.right));
       if (xa >= xb) continue;

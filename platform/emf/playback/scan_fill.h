@@ -1,7 +1,8 @@
 #pragma once
-// A scanline filler for polygons in device pixels: a pixel is inside when its centre is (GDI's rule for
-// integer vertices: left and top edges in, right and bottom edges out). Spans come out row by row,
-// cut to a limit rectangle and to a clip region.
+// A scanline filler for polygons in device pixels. GDI samples pixel (x, y) at the point (x, y), its
+// top-left corner, not at its centre: a slanted edge through a row takes the pixels from the first
+// whole x at or right of the edge. Left and top edges are in, right and bottom edges out. Spans come
+// out row by row, cut to a limit rectangle and to a clip region.
 
 #include <functional>
 #include <vector>
