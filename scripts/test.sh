@@ -29,7 +29,7 @@ cmake --build build-fuzz
 shopt -s nullglob
 for target in build-fuzz/fuzz/fuzz-*; do
   corpus_dir=$(mktemp -d)
-  seeds="fuzz/seeds/$(basename "$target" | sed 's/^fuzz-//')"
+  seeds="fuzz/seeds/$(basename "$target" | sed 's/^fuzz-//; s/-/_/g')"
   [ -d "$seeds" ] && cp "$seeds"/* "$corpus_dir"/ 2>/dev/null || true
   echo "-- $target"
   "$target" -max_total_time=20 -rss_limit_mb=2048 -timeout=10 "$corpus_dir" 2>&1 | tail -n 2
