@@ -1,5 +1,7 @@
 // velto-emf-render: plays metafiles at the standard raster page geometry and writes 24-bit PNGs, printing
-// the milliseconds each page took. Usage: velto-emf-render [--list FILE | IN.emf OUT.png]...
+// the milliseconds each page took. Usage: velto-emf-render [--size WxH] [--list FILE | IN.emf OUT.png]...
+// --size plays every metafile onto the whole of a W × H surface instead, as the reference harness's
+// WxH mode does (at the metafile's own size, one logical pixel per pixel).
 // A list file holds one "IN.emf OUT.png" pair per line, so that many pages play in one process.
 // An output ending in ".bmp" goes through the program's own BMP page writer instead, and its time
 // counts the rendering and the writing, as the platform's reference harness counts them.
@@ -72,9 +74,13 @@ double RenderBmpPage(const std::string& in, const std::string& out) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
+struct FixedSize {
+  int width = 0, height = 0;  // 0: the raster page geometry
+};
+
 // Plays one page; returns the playback time in milliseconds, or a negative value on failure.
-double RenderPage(const std::string& in, const std::string& out) {
-  if (out.size() > 4 && out.compare(out.size() - 4, 4, ".bmp") == 0) return RenderBmpPage(in, out);
+double RenderPage(const std::string& in, const std::string& out, FixedSize fixed) {
+  if (fixed.width == 0 && out.size() > 4 && out.compare(out.size() - 4, 4, ".bmp") == 0) return RenderBmpPage(in, out);
   std::string error;
   auto metafile = Metafile::Load(in, &error);
   if (!metafile) {
@@ -101,13 +107,14 @@ double RenderPage(const std::string& in, const std::string& out) {
   }
   int w = static_cast<int>(w0 * 0.96), hh = static_cast<int>(h0 * 0.96);
   int width = static_cast<int>(w * 1.05), height = static_cast<int>(w * 0.05 + hh);
+  int m = static_cast<int>(w * 0.025);
+  if (fixed.width > 0) width = fixed.width, height = fixed.height, m = 0;
   auto surface = Surface::Create(width, height, Surface::Kind::Colour);
   if (!surface) {
     std::cerr << in << ": cannot make a " << width << " x " << height << " surface\n";
     return -1;
   }
   surface->FillRect(RectL{0, 0, width, height}, velto::emf::kWhite);
-  int m = static_cast<int>(w * 0.025);
   velto::emf::PlaybackOptions options;
   options.timeLimitSeconds = 5;
   velto::emf::PlayMetafile(*surface, *metafile, RectL{m, m, width - m, height - m}, options);
@@ -124,9 +131,16 @@ double RenderPage(const std::string& in, const std::string& out) {
 int main(int argc, char** argv) {
   velto::platform::KeepPageBuffersBetweenPages();  // as the program does
   std::vector<std::pair<std::string, std::string>> jobs;
+  FixedSize fixed;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--list" && i + 1 < argc) {
+    if (arg == "--size" && i + 1 < argc) {
+      if (std::sscanf(argv[++i], "%dx%d", &fixed.width, &fixed.height) != 2 || fixed.width <= 0 ||
+          fixed.height <= 0 || fixed.width > 20000 || fixed.height > 20000) {
+        std::cerr << "--size wants WxH, each 1 to 20000\n";
+        return 2;
+      }
+    } else if (arg == "--list" && i + 1 < argc) {
       std::ifstream list(argv[++i]);
       std::string line;
       while (std::getline(list, line)) {
@@ -137,14 +151,14 @@ int main(int argc, char** argv) {
     } else if (i + 1 < argc) {
       jobs.emplace_back(arg, argv[++i]);
     } else {
-      std::cerr << "usage: velto-emf-render [--list FILE | IN.emf OUT.png]...\n";
+      std::cerr << "usage: velto-emf-render [--size WxH] [--list FILE | IN.emf OUT.png]...\n";
       return 2;
     }
   }
   double total = 0;
   int failed = 0;
   for (const auto& [in, out] : jobs) {
-    double ms = RenderPage(in, out);
+    double ms = RenderPage(in, out, fixed);
     if (ms < 0) {
       ++failed;
       continue;

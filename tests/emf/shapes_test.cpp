@@ -87,21 +87,23 @@ TEST(PlaybackShapes, CosmeticPensStayOnePixelUnderScaling) {
 }
 
 TEST(PlaybackShapes, WidePensTakeWholePixelWidths) {
-  // Logical widths 29 and 14 at a tenth: 2.9 pixels draw 3 wide, 1.4 draws one.
-  auto rec = PixelRecorder();
-  rec.SetMapMode(8).SetWindowExt({100, 100}).SetViewportExt({10, 10});
-  rec.CreatePen(1, 0, 29, emf::ColorRef(0, 0, 0)).SelectObject(1);
-  rec.MoveTo({100, 300}).LineTo({800, 300});  // device y 30
-  rec.CreatePen(2, 0, 14, emf::ColorRef(0, 0, 0)).SelectObject(2);
-  rec.MoveTo({100, 700}).LineTo({800, 700});  // device y 70
-  auto s = PlayRecording(rec);
-  auto thickness = [&](int y0, int y1) {
+  // Logical widths at a tenth: the width is the distance between the rounded device points of (0, 0)
+  // and (width, 0), cut to whole pixels. 2.9 pixels draw 3 wide, 1.4 one.
+  auto thickness = [](int windowOrgX, int width) {
+    auto rec = PixelRecorder();
+    rec.SetMapMode(8).SetWindowExt({100, 100}).SetViewportExt({10, 10}).SetWindowOrg({windowOrgX, 0});
+    rec.CreatePen(1, 0, width, emf::ColorRef(0, 0, 0)).SelectObject(1);
+    rec.MoveTo({100 + windowOrgX, 300}).LineTo({800 + windowOrgX, 300});  // device y 30
+    auto s = PlayRecording(rec);
     int n = 0;
-    for (int y = y0; y < y1; ++y) n += s->Pixel(40, y) == kBlack;
+    for (int y = 20; y < 40; ++y) n += s->Pixel(40, y) == kBlack;
     return n;
   };
-  EXPECT_EQ(thickness(20, 40), 3);
-  EXPECT_EQ(thickness(60, 80), 1);
+  EXPECT_EQ(thickness(0, 29), 3);
+  EXPECT_EQ(thickness(0, 14), 1);
+  // 1.3 pixels: one wide from a whole-pixel origin, two wide when the origin sits at 0.4 of a pixel.
+  EXPECT_EQ(thickness(0, 13), 1);
+  EXPECT_EQ(thickness(-4, 13), 2);
 }
 
 TEST(PlaybackShapes, SlantedEdgesSamplePixelsAtTheirTopLeftCorner) {

@@ -93,11 +93,13 @@ void Context::FillFigures(const std::vector<Figure>& figures, const FillSource& 
 }
 
 double Context::PenDeviceWidth(double logicalWidth) const {
-  PointD along = LogicalToDevice().ApplyVector(logicalWidth, 0);
-  double width = std::hypot(along.x, along.y);
+  // GDI realises the width as the distance between the device points of (0, 0) and (width, 0), each
+  // rounded to a whole pixel, cut down to a whole pixel: 1.3 pixels can draw two wide where the
+  // origin falls between pixels, as played pages show.
+  PointD a = ToDevice(0, 0), b = ToDevice(logicalWidth, 0);
+  double width = std::floor(std::hypot(b.x - a.x, b.y - a.y));
   if (!std::isfinite(width)) return 1.0;
-  // A pen is realised in whole device pixels: 2.9 draws 3 pixels wide, 1.4 one pixel.
-  return std::max(1.0, std::nearbyint(width));
+  return std::max(1.0, width);
 }
 
 bool Context::WideningPen(WidenPen& out) const {

@@ -44,7 +44,7 @@ class Context {
   double DeviceScale() const { return LogicalToDevice().Scale(); }
   // A wide pen's width on the device: GDI measures it along the x axis of the transform, so an
   // anisotropic mapping that halves x halves every wide line, whatever its direction. The width is
-  // a whole number of pixels, at least one.
+  // a whole number of pixels, at least one, measured between rounded device points.
   double PenDeviceWidth(double logicalWidth) const;
   // The selected pen as a widening pen (device width, caps, joins, miter limit); false for a null or
   // cosmetic pen, which has no outline of its own.
