@@ -135,6 +135,20 @@ TEST(TextRecords, AdvancedTextUnderAFlipIsReflected) {
   EXPECT_GT(barBottom, barTop * 3);
 }
 
+TEST(TextRecords, AdvancedTextUnderAShearLeansWithoutGrowing) {
+  // x' = x + y / 2: an upright stem leans, moving right half a pixel for every pixel down, and keeps
+  // its height; the same record in compatible mode stays upright.
+  const InkBox plain = DarkInk(*DrawUnder(kAdvanced, 1, 0, 0, 1, 0, 0, u"I", {30, 30}));
+  const InkBox sheared = DarkInk(*DrawUnder(kAdvanced, 1, 0, 0.5f, 1, 0, 0, u"I", {30, 30}));
+  const InkBox compatible = DarkInk(*DrawUnder(kCompatible, 1, 0, 0.5f, 1, 0, 0, u"I", {30, 30}));
+  ASSERT_GT(plain.count, 20);
+  ASSERT_GT(sheared.count, 20);
+  EXPECT_LE(plain.Width(), 4);
+  EXPECT_EQ(sheared.Height(), plain.Height());
+  EXPECT_GE(sheared.Width(), plain.Width() + plain.Height() / 2 - 2);
+  EXPECT_LE(compatible.Width(), 4);
+}
+
 TEST(TextRecords, AdvancedTextTurnsGlyphsByOrientationAndTheBaselineByEscapement) {
   // Escapement 90°, orientation 0: upright glyphs stacked upwards in advanced mode; compatible mode
   // turns the glyphs with the baseline.

@@ -63,6 +63,9 @@ void DrawRun(Context& c, const TextRun& run) {
     // mirror of the transform reaches the glyphs.
     if (std::fabs(t.m22) > 1e-9) sy = std::fabs(t.m22);
     sx = sy;
+  } else if (const double across = std::fabs(t.Determinant()) / sx; across > 0 && std::isfinite(across)) {
+    // The height is measured across the baseline: a shear slants the glyphs without making them taller.
+    sy = across;
   }
   double pixelHeight = std::clamp(lf.height * sy, -16384.0, 16384.0);
   double pixelWidth = std::clamp(std::abs(lf.width) * sx, 0.0, 16384.0);
@@ -93,6 +96,26 @@ void DrawRun(Context& c, const TextRun& run) {
   // In advanced mode a mirroring transform reflects the glyphs across their baseline. Alignment keeps
   // measuring from the unreflected cell, as GDI's does.
   const bool mirrorGlyphs = !run.compatible && mirrored;
+  text::GlyphMatrix glyphMatrix = text::GlyphMatrix::Turned(glyphAngle, mirrorGlyphs);
+  if (!run.compatible) {
+    // Logical directions through the transform: the glyph's own axes turned by the orientation, the
+    // baseline turned by the escapement. A shearing transform slants the glyphs; the alignment offsets
+    // stay square to the baseline, as GDI's do. Without shear these are the turns above.
+    auto unit = [&](double lx, double ly, PointD& out) {
+      const PointD v = t.ApplyVector(lx, ly);
+      const double len = std::hypot(v.x, v.y);
+      if (!(len > 0) || !std::isfinite(len)) return false;
+      out = {v.x / len, v.y / len};
+      return true;
+    };
+    // The glyphs were realised at sx across and sy up: the rest of the transform places them.
+    const PointD gx = t.ApplyVector(std::cos(orientation), -std::sin(orientation));
+    const PointD gy = t.ApplyVector(std::sin(orientation), std::cos(orientation));
+    const text::GlyphMatrix placed{gx.x / sx, -gy.x / sy, gx.y / sx, -gy.y / sy};
+    if (placed.IsFinite()) glyphMatrix = placed;
+    PointD baseline;
+    if (unit(std::cos(escapement), -std::sin(escapement), baseline)) along = baseline;
+  }
 
   std::vector<text::Glyph> glyphs = (run.options & kEtoGlyphIndex) ? realised->MapGlyphIndices(run.glyphIndices)
                                                                      : realised->MapText(run.chars);
@@ -183,7 +206,7 @@ void DrawRun(Context& c, const TextRun& run) {
   if (c.dc.inPath) {
     CairoSurfacePtr scratch(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1));
     CairoPtr cr(cairo_create(scratch.get()));
-    realised->AppendOutlines(cr.get(), glyphs, origins, glyphAngle, mirrorGlyphs);
+    realised->AppendOutlines(cr.get(), glyphs, origins, glyphMatrix);
     cairo_path_t* flat = cairo_copy_path_flat(cr.get());
     if (flat && flat->status == CAIRO_STATUS_SUCCESS) {
       for (int i = 0; i < flat->num_data; i += flat->data[i].header.length) {
@@ -214,7 +237,7 @@ void DrawRun(Context& c, const TextRun& run) {
   cairo_save(cr);
   cairo_set_source_rgb(cr, RedOf(c.dc.textColour) / 255.0, GreenOf(c.dc.textColour) / 255.0,
                        BlueOf(c.dc.textColour) / 255.0);
-  realised->Draw(cr, glyphs, origins, glyphAngle, mirrorGlyphs);
+  realised->Draw(cr, glyphs, origins, glyphMatrix);
   cairo_restore(cr);
   // Underline and strike-out run the width of the text.
   auto line = [&](double offsetDown, double thickness) {

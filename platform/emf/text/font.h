@@ -61,6 +61,18 @@ struct GlyphOrigin {
   double y = 0;  // device pixels, baseline point of the glyph
 };
 
+// Where a glyph's own axes go on the page: a glyph point (gx, gy) in pixels, y up, lands at
+// (xx·gx + xy·gy, yx·gx + yy·gy) from its origin, page y down. Turns, reflections and the slant of a
+// shearing transform are all such matrices.
+struct GlyphMatrix {
+  double xx = 1, xy = 0, yx = 0, yy = -1;
+  // Turned counter-clockwise on the page by `angleRadians`, after a reflection across the baseline
+  // when `mirrored`.
+  static GlyphMatrix Turned(double angleRadians, bool mirrored = false);
+  bool IsFinite() const;
+  bool IsUpright() const { return xx == 1 && xy == 0 && yx == 0 && yy == -1; }
+};
+
 class RealisedFont {
  public:
   virtual ~RealisedFont() = default;
@@ -71,14 +83,23 @@ class RealisedFont {
   virtual std::vector<Glyph> MapText(std::u16string_view text) const = 0;
   // Glyph indices recorded with ETO_GLYPH_INDEX, taken in the primary face.
   virtual std::vector<Glyph> MapGlyphIndices(std::span<const uint16_t> indices) const = 0;
-  // Fills the glyphs with cr's current source at the given origins; the glyphs are rotated by
-  // `angleRadians` counter-clockwise on the page (escapement). `mirrored` reflects them across their
-  // baseline first (a transform that mirrors the page). cr's matrix is expected to be identity.
+  // Fills the glyphs with cr's current source at the given origins, each glyph placed by `matrix`.
+  // cr's matrix is expected to be identity.
   virtual void Draw(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                    double angleRadians, bool mirrored = false) const = 0;
+                    const GlyphMatrix& matrix) const = 0;
   // Appends the glyph outlines to cr's current path instead of drawing (text inside a path bracket).
   virtual void AppendOutlines(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                              double angleRadians, bool mirrored = false) const = 0;
+                              const GlyphMatrix& matrix) const = 0;
+  // The same with the glyphs turned by `angleRadians` counter-clockwise on the page (escapement),
+  // reflected across their baseline first when `mirrored` (a transform that mirrors the page).
+  void Draw(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
+            double angleRadians, bool mirrored = false) const {
+    Draw(cr, glyphs, origins, GlyphMatrix::Turned(angleRadians, mirrored));
+  }
+  void AppendOutlines(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
+                      double angleRadians, bool mirrored = false) const {
+    AppendOutlines(cr, glyphs, origins, GlyphMatrix::Turned(angleRadians, mirrored));
+  }
 };
 
 // Realises `font` at a size already transformed to device pixels: `pixelHeight` keeps lfHeight's sign

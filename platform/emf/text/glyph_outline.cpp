@@ -2,6 +2,8 @@
 
 #include FT_OUTLINE_H
 
+#include <cmath>
+
 namespace velto::emf::text {
 namespace {
 
@@ -9,19 +11,16 @@ struct OutlineSink {
   cairo_t* cr;
   double originX;
   double originY;
-  double cos;
-  double sin;
-  double ySign = 1;  // -1 reflects across the baseline
+  GlyphMatrix m;
   double lastX = 0;
   double lastY = 0;
   bool open = false;
 
-  // Glyph space (26.6 pixels, y up) to the page (y down), turned by the escapement.
+  // Glyph space (26.6 pixels, y up) to the page (y down).
   void Map(const FT_Vector* v, double& x, double& y) const {
-    const double gx = v->x / 64.0;
-    const double gy = ySign * v->y / 64.0;
-    x = originX + gx * cos - gy * sin;
-    y = originY - gx * sin - gy * cos;
+    const double gx = v->x / 64.0, gy = v->y / 64.0;
+    x = originX + m.xx * gx + m.xy * gy;
+    y = originY + m.yx * gx + m.yy * gy;
   }
 };
 
@@ -68,13 +67,23 @@ int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
 
 }  // namespace
 
-void AppendGlyphOutline(cairo_t* cr, const FT_Outline& outline, double x, double y, double cos, double sin,
-                        bool mirrored) {
+void AppendGlyphOutline(cairo_t* cr, const FT_Outline& outline, double x, double y, const GlyphMatrix& matrix) {
   static const FT_Outline_Funcs kFuncs = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
-  OutlineSink sink{cr, x, y, cos, sin, mirrored ? -1.0 : 1.0};
+  OutlineSink sink{cr, x, y, matrix};
   FT_Outline copy = outline;  // decomposing does not change it, but the call takes it mutable
   FT_Outline_Decompose(&copy, &kFuncs, &sink);
   if (sink.open) cairo_close_path(cr);
+}
+
+GlyphMatrix GlyphMatrix::Turned(double angleRadians, bool mirrored) {
+  if (!std::isfinite(angleRadians)) angleRadians = 0;
+  if (angleRadians == 0 && !mirrored) return GlyphMatrix{};
+  const double c = std::cos(angleRadians), s = std::sin(angleRadians), ys = mirrored ? -1 : 1;
+  return GlyphMatrix{c, -s * ys, -s, -c * ys};
+}
+
+bool GlyphMatrix::IsFinite() const {
+  return std::isfinite(xx) && std::isfinite(xy) && std::isfinite(yx) && std::isfinite(yy);
 }
 
 }  // namespace velto::emf::text

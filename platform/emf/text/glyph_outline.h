@@ -6,13 +6,13 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include "platform/emf/text/font.h"
+
 namespace velto::emf::text {
 
 // Appends `outline` (26.6 pixels, y up, origin at the glyph origin) to cr's current path with its
-// origin at (x, y) on the page (y down), turned counter-clockwise by the angle whose cosine and sine
-// are given; `mirrored` reflects the outline across its baseline before turning it. Each contour becomes
-// one closed sub-path; quadratic pieces become cubic ones.
-void AppendGlyphOutline(cairo_t* cr, const FT_Outline& outline, double x, double y, double cos, double sin,
-                        bool mirrored = false);
+// origin at (x, y) on the page (y down), placed by `matrix`. Each contour becomes one closed sub-path;
+// quadratic pieces become cubic ones.
+void AppendGlyphOutline(cairo_t* cr, const FT_Outline& outline, double x, double y, const GlyphMatrix& matrix);
 
 }  // namespace velto::emf::text

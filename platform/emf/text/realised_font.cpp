@@ -10,6 +10,7 @@
 #include <cmath>
 #include <numbers>
 #include <map>
+#include <array>
 #include <tuple>
 #include <unordered_map>
 
@@ -50,11 +51,13 @@ struct FaceSlot {
   bool syntheticItalic = false;
 };
 
-struct Rotation {
-  double cos = 1;
-  double sin = 0;
-  bool mirrored = false;
-};
+// A glyph matrix quantised for the mask cache: 1/65536 steps, as FreeType takes it.
+using MatrixKey = std::array<int64_t, 4>;
+
+MatrixKey KeyOf(const GlyphMatrix& m) {
+  auto q = [](double v) { return static_cast<int64_t>(std::llround(std::clamp(v, -64.0, 64.0) * 65536)); };
+  return {q(m.xx), q(m.xy), q(m.yx), q(m.yy)};
+}
 
 class GdiFont final : public RealisedFont {
  public:
@@ -105,25 +108,26 @@ class GdiFont final : public RealisedFont {
     return glyphs;
   }
 
+  using RealisedFont::AppendOutlines;
+  using RealisedFont::Draw;
+
   void Draw(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-            double angleRadians, bool mirrored) const override {
+            const GlyphMatrix& given) const override {
     if (cr == nullptr || size_.emPixels <= 0) return;
     std::lock_guard lock(FontMutex());
     if (slots_.empty()) return;
-    if (!std::isfinite(angleRadians)) angleRadians = 0;
+    const GlyphMatrix matrix = given.IsFinite() ? given : GlyphMatrix{};
     const size_t count = std::min(glyphs.size(), origins.size());
     if (size_.emPixels * std::max(1.0, size_.xScale) > kMaxBitmapEm) {
-      FillAsPaths(cr, glyphs.first(count), origins.first(count), angleRadians, mirrored);
+      FillAsPaths(cr, glyphs.first(count), origins.first(count), matrix);
       return;
     }
-    const Rotation rotation{std::cos(angleRadians), std::sin(angleRadians), mirrored};
-    // Masks are cached per angle (1e-5 radian steps) and reflection.
-    const int64_t angleKey =
-        std::llround(std::remainder(angleRadians, 2 * std::numbers::pi) * 1e5) * 2 + (mirrored ? 1 : 0);
+    // Masks are cached per glyph and matrix.
+    const MatrixKey key = KeyOf(matrix);
     for (size_t i = 0; i < count; ++i) {
       const GlyphOrigin& o = origins[i];
       if (!std::isfinite(o.x) || !std::isfinite(o.y) || std::fabs(o.x) > 1e7 || std::fabs(o.y) > 1e7) continue;
-      const GlyphMask* mask = MaskFor(glyphs[i], angleKey, rotation);
+      const GlyphMask* mask = MaskFor(glyphs[i], key, matrix);
       if (mask == nullptr || !mask->mask) continue;
       const double x = std::floor(o.x + 0.5) + mask->left;
       const double y = std::floor(o.y + 0.5) - mask->top;
@@ -132,12 +136,12 @@ class GdiFont final : public RealisedFont {
   }
 
   void AppendOutlines(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                      double angleRadians, bool mirrored) const override {
+                      const GlyphMatrix& given) const override {
     if (cr == nullptr || size_.emPixels <= 0) return;
     std::lock_guard lock(FontMutex());
-    if (!std::isfinite(angleRadians)) angleRadians = 0;
-    AppendOutlinesLocked(cr, glyphs, origins, angleRadians, mirrored);
+    AppendOutlinesLocked(cr, glyphs, origins, given.IsFinite() ? given : GlyphMatrix{});
   }
+
 
  private:
   int AddSlot(const std::shared_ptr<SharedFace>& face, bool syntheticBold, bool syntheticItalic) const {
@@ -226,9 +230,9 @@ class GdiFont final : public RealisedFont {
     return glyph;
   }
 
-  const GlyphMask* MaskFor(const Glyph& glyph, int64_t angleKey, const Rotation& rotation) const {
+  const GlyphMask* MaskFor(const Glyph& glyph, const MatrixKey& matrixKey, const GlyphMatrix& m) const {
     if (glyph.faceSlot < 0 || static_cast<size_t>(glyph.faceSlot) >= slots_.size()) return nullptr;
-    const auto key = std::make_tuple(glyph.faceSlot, glyph.index, angleKey);
+    const auto key = std::make_tuple(glyph.faceSlot, glyph.index, matrixKey);
     if (auto it = masks_.find(key); it != masks_.end()) return &it->second;
     if (masks_.size() >= kMaxCachedMasks || maskBytes_ >= kMaxCachedMaskBytes) {
       masks_.clear();
@@ -236,14 +240,11 @@ class GdiFont final : public RealisedFont {
     }
     GlyphMask mask;
     if (FT_GlyphSlot g = LoadGlyph(glyph.faceSlot, glyph.index, antialiased_ ? kGreyLoad : kHintedLoad)) {
-      if (g->format == FT_GLYPH_FORMAT_OUTLINE && angleKey != 0) {
-        // Turned counter-clockwise, after a reflection across the baseline (y → −y) when mirrored.
-        const double ys = rotation.mirrored ? -1 : 1;
-        FT_Matrix turn{static_cast<FT_Fixed>(std::llround(rotation.cos * 65536)),
-                       static_cast<FT_Fixed>(std::llround(-rotation.sin * ys * 65536)),
-                       static_cast<FT_Fixed>(std::llround(rotation.sin * 65536)),
-                       static_cast<FT_Fixed>(std::llround(rotation.cos * ys * 65536))};
-        FT_Outline_Transform(&g->outline, &turn);
+      if (g->format == FT_GLYPH_FORMAT_OUTLINE && !m.IsUpright()) {
+        // FreeType renders with y up: the page's y (down) is negated.
+        FT_Matrix placed{static_cast<FT_Fixed>(matrixKey[0]), static_cast<FT_Fixed>(matrixKey[1]),
+                         static_cast<FT_Fixed>(-matrixKey[2]), static_cast<FT_Fixed>(-matrixKey[3])};
+        FT_Outline_Transform(&g->outline, &placed);
       }
       if (antialiased_) {
         if (FT_Render_Glyph(g, FT_RENDER_MODE_NORMAL) == 0)
@@ -260,14 +261,14 @@ class GdiFont final : public RealisedFont {
   }
 
   void FillAsPaths(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                   double angle, bool mirrored) const {
+                   const GlyphMatrix& matrix) const {
     // The caller's path (if any) survives: keep it aside while the glyphs are filled.
     cairo_path_t* saved = cairo_copy_path(cr);
     cairo_save(cr);
     cairo_new_path(cr);
     cairo_set_antialias(cr, antialiased_ ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-    AppendOutlinesLocked(cr, glyphs, origins, angle, mirrored);
+    AppendOutlinesLocked(cr, glyphs, origins, matrix);
     cairo_fill(cr);
     cairo_restore(cr);
     if (saved != nullptr) {
@@ -277,16 +278,15 @@ class GdiFont final : public RealisedFont {
   }
 
   void AppendOutlinesLocked(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                            double angle, bool mirrored) const {
+                            const GlyphMatrix& matrix) const {
     const size_t count = std::min(glyphs.size(), origins.size());
-    const Rotation rotation{std::cos(angle), std::sin(angle)};
     for (size_t i = 0; i < count; ++i) {
       const Glyph& glyph = glyphs[i];
       if (glyph.faceSlot < 0 || static_cast<size_t>(glyph.faceSlot) >= slots_.size()) continue;
       if (!std::isfinite(origins[i].x) || !std::isfinite(origins[i].y)) continue;
       FT_GlyphSlot g = LoadGlyph(glyph.faceSlot, glyph.index, kOutlineLoad);
       if (g == nullptr || g->format != FT_GLYPH_FORMAT_OUTLINE) continue;
-      AppendGlyphOutline(cr, g->outline, origins[i].x, origins[i].y, rotation.cos, rotation.sin, mirrored);
+      AppendGlyphOutline(cr, g->outline, origins[i].x, origins[i].y, matrix);
     }
   }
 
@@ -301,7 +301,7 @@ class GdiFont final : public RealisedFont {
   mutable std::vector<FaceSlot> slots_;
   mutable std::unordered_map<uint64_t, double> advances_;
   mutable std::unordered_map<uint32_t, Glyph> charGlyphs_;
-  mutable std::map<std::tuple<int, uint32_t, int64_t>, GlyphMask> masks_;
+  mutable std::map<std::tuple<int, uint32_t, MatrixKey>, GlyphMask> masks_;
   mutable size_t maskBytes_ = 0;
 };
 
@@ -315,8 +315,10 @@ class EmptyFont final : public RealisedFont {
   std::vector<Glyph> MapGlyphIndices(std::span<const uint16_t> indices) const override {
     return std::vector<Glyph>(indices.size());
   }
-  void Draw(cairo_t*, std::span<const Glyph>, std::span<const GlyphOrigin>, double, bool) const override {}
-  void AppendOutlines(cairo_t*, std::span<const Glyph>, std::span<const GlyphOrigin>, double, bool) const override {}
+  using RealisedFont::AppendOutlines;
+  using RealisedFont::Draw;
+  void Draw(cairo_t*, std::span<const Glyph>, std::span<const GlyphOrigin>, const GlyphMatrix&) const override {}
+  void AppendOutlines(cairo_t*, std::span<const Glyph>, std::span<const GlyphOrigin>, const GlyphMatrix&) const override {}
 
  private:
   FontMetrics metrics_;
