@@ -108,6 +108,30 @@ TEST(PlaybackBitmaps, ShrinkingKeepsDarkPixelsByDefault) {
   EXPECT_EQ(s->Pixel(11, 11), kWhite);
 }
 
+TEST(PlaybackBitmaps, ShrinkingSendsEachSourcePixelWhereItsCentreFalls) {
+  // One black column c of ten, shrunk to `width`: it lands in ceil((c + 1/2) * width / 10) - 1, a
+  // centre on a boundary going to the pixel before (GDI's table for 10 to 4 and 10 to 7).
+  auto landing = [](int column, int width) {
+    std::vector<std::vector<uint8_t>> rows(10, std::vector<uint8_t>(10, 1));
+    for (auto& r : rows) r[static_cast<size_t>(column)] = 0;
+    Dib dib = MakeDib(10, 10, 8, {0x000000, 0xFFFFFF}, rows);
+    auto rec = PixelRecorder();
+    AddStretchDIBits(rec, dib, 10, 10, width, width, 10, 10);
+    auto s = PlayRecording(rec);
+    int found = -1;
+    for (int x = 0; x < width; ++x)
+      if (s->Pixel(10 + x, 10) == kBlack) found = found < 0 ? x : 100;
+    return found;
+  };
+  EXPECT_EQ(landing(2, 4), 0);
+  EXPECT_EQ(landing(5, 4), 2);
+  EXPECT_EQ(landing(7, 4), 2);
+  EXPECT_EQ(landing(8, 4), 3);
+  EXPECT_EQ(landing(1, 7), 1);
+  EXPECT_EQ(landing(5, 7), 3);
+  EXPECT_EQ(landing(8, 7), 5);
+}
+
 TEST(PlaybackBitmaps, HalftoneInterpolatesFromPixelCorners) {
   // Black, white, black stretched to 60 pixels: pixel x samples source position x / 20 between the
   // two nearest pixels; past the last pixel the edge colour holds.

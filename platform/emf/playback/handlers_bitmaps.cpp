@@ -1,5 +1,7 @@
 // Bitmap records: the blit family, DIB stretching, gradients.
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "platform/emf/metafile_recorder.h"
 #include "platform/emf/playback/dib.h"
@@ -14,19 +16,44 @@ struct SourceRect {
 };
 
 // Shrinks with GDI's black-on-white (AND) or white-on-black (OR) rule, so thin lines survive.
+// The source run [first, end) of each of `dst` pixels when `length` source pixels shrink onto them.
+// GDI sends source pixel c to the destination pixel that holds its centre, a centre on a boundary
+// going to the pixel before: c lands in ceil((c + 1/2)·dst/src) − 1. Measured with 10 pixels shrunk
+// to 2, 4, 7 and 9.
+std::vector<std::pair<int, int>> ShrinkRuns(double start, double length, int dst, int limit) {
+  std::vector<std::pair<int, int>> runs(static_cast<size_t>(dst), {0, 0});
+  const int src = SaturatingInt(std::floor(length));
+  if (src >= dst && dst > 0 && src < (1 << 24)) {
+    const int base = SaturatingInt(std::floor(start));
+    std::vector<bool> started(runs.size(), false);
+    for (int c = 0; c < src; ++c) {
+      const int64_t twice = (2 * int64_t{c} + 1) * dst;  // 2·(c + 1/2)·dst
+      const size_t i = static_cast<size_t>(std::clamp<int64_t>((twice - 1) / (2 * int64_t{src}), 0, dst - 1));
+      if (!started[i]) runs[i].first = base + c, started[i] = true;
+      runs[i].second = base + c + 1;
+    }
+  } else {
+    for (int i = 0; i < dst; ++i)
+      runs[static_cast<size_t>(i)] = {SaturatingInt(std::floor(start + length * i / dst)),
+                                      SaturatingInt(std::floor(start + length * (i + 1) / dst))};
+  }
+  for (auto& [a, b] : runs) {
+    a = std::clamp(a, 0, limit - 1);
+    b = std::clamp(std::max(b, a + 1), 1, limit);
+  }
+  return runs;
+}
+
 Image ShrinkCombining(const Image& src, const SourceRect& s, int w, int h, bool keepDark) {
   Image out;
   out.width = w;
   out.height = h;
   out.pixels.assign(static_cast<size_t>(w) * h, 0);
+  const auto rows = ShrinkRuns(s.y, s.cy, h, src.height), columns = ShrinkRuns(s.x, s.cx, w, src.width);
   for (int y = 0; y < h; ++y) {
-    int y0 = SaturatingInt(std::floor(s.y + s.cy * y / h)), y1 = SaturatingInt(std::floor(s.y + s.cy * (y + 1) / h));
-    y0 = std::clamp(y0, 0, src.height - 1);
-    y1 = std::clamp(std::max(y1, y0 + 1), 1, src.height);
+    const auto [y0, y1] = rows[static_cast<size_t>(y)];
     for (int x = 0; x < w; ++x) {
-      int x0 = SaturatingInt(std::floor(s.x + s.cx * x / w)), x1 = SaturatingInt(std::floor(s.x + s.cx * (x + 1) / w));
-      x0 = std::clamp(x0, 0, src.width - 1);
-      x1 = std::clamp(std::max(x1, x0 + 1), 1, src.width);
+      const auto [x0, x1] = columns[static_cast<size_t>(x)];
       uint32_t acc = keepDark ? 0xFFFFFFFFu : 0xFF000000u;
       bool opaque = false;
       for (int yy = y0; yy < y1; ++yy)
