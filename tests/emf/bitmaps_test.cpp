@@ -132,6 +132,32 @@ TEST(PlaybackBitmaps, ShrinkingSendsEachSourcePixelWhereItsCentreFalls) {
   EXPECT_EQ(landing(8, 7), 5);
 }
 
+TEST(PlaybackBitmaps, ColourOnColourPicksAsGdiDoes) {
+  // A ten-step grey ramp along x (and one along y), stretched with COLORONCOLOR. GDI's picks:
+  // shrinking to 7 keeps the last column of each run but the first row; growing to 13 shows source
+  // pixel ceil((x + 1/2) * 10 / 13) - 1.
+  std::vector<uint32_t> greys;
+  for (uint32_t v = 0; v < 10; ++v) greys.push_back(v * 25 * 0x010101u);
+  std::vector<std::vector<uint8_t>> across{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}};
+  std::vector<std::vector<uint8_t>> down;
+  for (uint8_t v = 0; v < 10; ++v) down.push_back({v});
+  Dib horizontal = MakeDib(10, 1, 8, greys, across), vertical = MakeDib(1, 10, 8, greys, down);
+  auto rec = PixelRecorder();
+  rec.Add(emf::EMR_SETSTRETCHBLTMODE, emf::RecordBytes().U32(3));
+  AddStretchDIBits(rec, horizontal, 10, 10, 7, 2, 10, 1);
+  AddStretchDIBits(rec, horizontal, 10, 20, 13, 2, 10, 1);
+  AddStretchDIBits(rec, vertical, 40, 10, 2, 7, 1, 10);
+  auto s = PlayRecording(rec);
+  auto level = [&](int x, int y) { return static_cast<int>(emf::RedOf(s->Pixel(x, y))) / 25; };
+  std::vector<int> shrunkColumns, grownColumns, shrunkRows;
+  for (int x = 0; x < 7; ++x) shrunkColumns.push_back(level(10 + x, 10));
+  for (int x = 0; x < 13; ++x) grownColumns.push_back(level(10 + x, 20));
+  for (int y = 0; y < 7; ++y) shrunkRows.push_back(level(40, 10 + y));
+  EXPECT_EQ(shrunkColumns, (std::vector<int>{0, 2, 3, 5, 6, 8, 9}));
+  EXPECT_EQ(grownColumns, (std::vector<int>{0, 1, 1, 2, 3, 4, 4, 5, 6, 7, 8, 8, 9}));
+  EXPECT_EQ(shrunkRows, (std::vector<int>{0, 1, 3, 4, 6, 7, 9}));
+}
+
 TEST(PlaybackBitmaps, HalftoneInterpolatesFromPixelCorners) {
   // Black, white, black stretched to 60 pixels: pixel x samples source position x / 20 between the
   // two nearest pixels; past the last pixel the edge colour holds.

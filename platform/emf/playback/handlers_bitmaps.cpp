@@ -15,27 +15,34 @@ struct SourceRect {
   double x = 0, y = 0, cx = 0, cy = 0;
 };
 
-// Shrinks with GDI's black-on-white (AND) or white-on-black (OR) rule, so thin lines survive.
-// The source run [first, end) of each of `dst` pixels when `length` source pixels shrink onto them.
-// GDI sends source pixel c to the destination pixel that holds its centre, a centre on a boundary
-// going to the pixel before: c lands in ceil((c + 1/2)·dst/src) − 1. Measured with 10 pixels shrunk
-// to 2, 4, 7 and 9.
-std::vector<std::pair<int, int>> ShrinkRuns(double start, double length, int dst, int limit) {
+// The source run [first, end) behind each of `dst` pixels along one axis, for the stretch modes that
+// pick pixels. GDI measured with 10 pixels stretched to 2, 4, 7, 9, 13, 17 and 23:
+//  - shrinking, source pixel c belongs to destination pixel ceil((c + 1/2)·dst/src) − 1 (a centre on a
+//    boundary goes to the pixel before); BLACKONWHITE and WHITEONBLACK combine the whole run, the
+//    other modes keep one pixel of it: the last of a run of columns, the first of a run of rows;
+//  - growing, destination pixel x shows source pixel ceil((x + 1/2)·src/dst) − 1.
+enum class Keep { All, First, Last };
+
+std::vector<std::pair<int, int>> AxisRuns(double start, double length, int dst, int limit, Keep keep) {
   std::vector<std::pair<int, int>> runs(static_cast<size_t>(dst), {0, 0});
-  const int src = SaturatingInt(std::floor(length));
-  if (src >= dst && dst > 0 && src < (1 << 24)) {
-    const int base = SaturatingInt(std::floor(start));
+  const int64_t src = SaturatingInt(std::floor(length));
+  const int base = SaturatingInt(std::floor(start));
+  if (src >= dst && src < (1 << 24)) {
     std::vector<bool> started(runs.size(), false);
-    for (int c = 0; c < src; ++c) {
-      const int64_t twice = (2 * int64_t{c} + 1) * dst;  // 2·(c + 1/2)·dst
-      const size_t i = static_cast<size_t>(std::clamp<int64_t>((twice - 1) / (2 * int64_t{src}), 0, dst - 1));
-      if (!started[i]) runs[i].first = base + c, started[i] = true;
-      runs[i].second = base + c + 1;
+    for (int64_t c = 0; c < src; ++c) {
+      const int64_t twice = (2 * c + 1) * dst;  // 2·(c + 1/2)·dst
+      const size_t i = static_cast<size_t>(std::clamp<int64_t>((twice - 1) / (2 * src), 0, dst - 1));
+      const int at = static_cast<int>(std::clamp<int64_t>(base + c, INT32_MIN / 2, INT32_MAX / 2));
+      if (keep == Keep::Last || !started[i]) runs[i].first = at;
+      if (keep != Keep::First || !started[i]) runs[i].second = at + 1;
+      started[i] = true;
     }
-  } else {
-    for (int i = 0; i < dst; ++i)
-      runs[static_cast<size_t>(i)] = {SaturatingInt(std::floor(start + length * i / dst)),
-                                      SaturatingInt(std::floor(start + length * (i + 1) / dst))};
+  } else if (src > 0) {
+    for (int x = 0; x < dst; ++x) {
+      const int64_t c = ((2 * int64_t{x} + 1) * src - 1) / (2 * int64_t{dst});
+      const int at = static_cast<int>(std::clamp<int64_t>(base + c, INT32_MIN / 2, INT32_MAX / 2));
+      runs[static_cast<size_t>(x)] = {at, at + 1};
+    }
   }
   for (auto& [a, b] : runs) {
     a = std::clamp(a, 0, limit - 1);
@@ -44,12 +51,15 @@ std::vector<std::pair<int, int>> ShrinkRuns(double start, double length, int dst
   return runs;
 }
 
-Image ShrinkCombining(const Image& src, const SourceRect& s, int w, int h, bool keepDark) {
+// The source rectangle resampled to w × h as the pixel-picking stretch modes do; with `combine`,
+// the pixels of a shrunk run are ANDed (keepDark) or ORed together, so thin lines survive.
+Image Resampled(const Image& src, const SourceRect& s, int w, int h, bool combine, bool keepDark) {
   Image out;
   out.width = w;
   out.height = h;
   out.pixels.assign(static_cast<size_t>(w) * h, 0);
-  const auto rows = ShrinkRuns(s.y, s.cy, h, src.height), columns = ShrinkRuns(s.x, s.cx, w, src.width);
+  const auto rows = AxisRuns(s.y, s.cy, h, src.height, combine ? Keep::All : Keep::First);
+  const auto columns = AxisRuns(s.x, s.cx, w, src.width, combine ? Keep::All : Keep::Last);
   for (int y = 0; y < h; ++y) {
     const auto [y0, y1] = rows[static_cast<size_t>(y)];
     for (int x = 0; x < w; ++x) {
@@ -114,17 +124,20 @@ void Blit(Context& c, const Image* image, SourceRect s, PointD d0, PointD d1, Po
   if (!ClipToImage(*image, s, d0, d1, d2)) return;
   dest = {d0, d1, {d1.x + d2.x - d0.x, d1.y + d2.y - d0.y}, d2};
   Image shrunk;
+  auto whole = [](PointD p) { return p.x == std::floor(p.x) && p.y == std::floor(p.y); };
   bool axisAligned = d0.y == d1.y && d0.x == d2.x;
   double dw = std::fabs(d1.x - d0.x), dh = std::fabs(d2.y - d0.y);
   uint32_t mode = c.dc.stretchMode;
-  if ((mode == kBlackOnWhite || mode == kWhiteOnBlack) && axisAligned && dw >= 1 && dh >= 1 &&
-      (dw < std::fabs(s.cx) || dh < std::fabs(s.cy)) && !key && !blend && dw * dh < 64e6) {
-    // Shrink first, keeping dark (or light) pixels, then draw one to one.
-    int w = static_cast<int>(std::min(dw, std::fabs(s.cx))), h = static_cast<int>(std::min(dh, std::fabs(s.cy)));
+  const bool combine = mode == kBlackOnWhite || mode == kWhiteOnBlack;
+  const bool scaled = dw != std::fabs(s.cx) || dh != std::fabs(s.cy);
+  if (mode != kHalftone && axisAligned && whole(d0) && whole(d1) && whole(d2) && dw >= 1 && dh >= 1 && scaled &&
+      !key && !blend && dw * dh < (combine && (dw < std::fabs(s.cx) || dh < std::fabs(s.cy)) ? 64e6 : 16e6)) {
+    // Resample as GDI picks (or combines) pixels, then draw one to one.
+    int w = static_cast<int>(dw), h = static_cast<int>(dh);
     SourceRect norm = s;
     if (norm.cx < 0) norm.x += norm.cx, norm.cx = -norm.cx;
     if (norm.cy < 0) norm.y += norm.cy, norm.cy = -norm.cy;
-    shrunk = ShrinkCombining(*image, norm, w, h, mode == kBlackOnWhite);
+    shrunk = Resampled(*image, norm, w, h, combine, mode == kBlackOnWhite);
     // Mirrored sources keep their direction through the corners.
     double sx0 = s.cx < 0 ? w : 0, sy0 = s.cy < 0 ? h : 0;
     s = SourceRect{sx0, sy0, s.cx < 0 ? -double(w) : w, s.cy < 0 ? -double(h) : h};
