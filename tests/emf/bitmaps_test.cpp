@@ -96,6 +96,23 @@ TEST(PlaybackBitmaps, SourceBeyondTheBitmapDrawsNothingThere) {
   EXPECT_EQ(s->Pixel(35, 75), kWhite);
 }
 
+TEST(PlaybackBitmaps, StretchingPastTheSurfaceEdgeKeepsItsPlace) {
+  // Mirrored onto x 20 .. -20: only the right half shows, and it is the bitmap's left column. Grown
+  // onto y 80 .. 120: the rows on the surface are the bitmap's top row.
+  Dib eight = MakeDib(2, 2, 8, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, {{0, 1}, {2, 3}});
+  auto rec = PixelRecorder();
+  rec.Add(emf::EMR_SETSTRETCHBLTMODE, emf::RecordBytes().U32(3));
+  AddStretchDIBits(rec, eight, 20, 10, -40, 40, 2, 2);
+  AddStretchDIBits(rec, eight, 50, 80, 40, 40, 2, 2);
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(0, 15), kRed);
+  EXPECT_EQ(s->Pixel(19, 15), kRed);
+  EXPECT_EQ(s->Pixel(10, 45), kBlue);
+  EXPECT_EQ(s->Pixel(21, 15), kWhite);
+  EXPECT_EQ(s->Pixel(55, 85), kRed);
+  EXPECT_EQ(s->Pixel(85, 99), kGreen);
+}
+
 TEST(PlaybackBitmaps, ShrinkingKeepsDarkPixelsByDefault) {
   // A 10 × 10 white bitmap with one black column, shrunk to 2 × 2: black on white keeps the line.
   std::vector<std::vector<uint8_t>> rows(10, std::vector<uint8_t>(10, 1));

@@ -88,9 +88,10 @@ class Device {
   Region ClipRegionOrSurface() const;
   // Rasterises polygons into a region (for clip paths).
   Region RegionOfPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding) const;
+  // The part of the surface that drawing can reach: the clip's bounding box, cut to the surface.
+  RectL ClipBounds() const;
 
  private:
-  RectL ClipBounds() const;
   void AddPolygons(cairo_t* cr, const std::vector<std::vector<PointD>>& polygons) const;
   void ApplyClip(cairo_t* cr, int dx, int dy) const;
   // Renders coverage with `draw` into a mask over `box` (already cut to the clip) and calls `combine`

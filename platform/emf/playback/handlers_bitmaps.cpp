@@ -51,19 +51,21 @@ std::vector<std::pair<int, int>> AxisRuns(double start, double length, int dst, 
   return runs;
 }
 
-// The source rectangle resampled to w × h as the pixel-picking stretch modes do; with `combine`,
-// the pixels of a shrunk run are ANDed (keepDark) or ORed together, so thin lines survive.
-Image Resampled(const Image& src, const SourceRect& s, int w, int h, bool combine, bool keepDark) {
+// Pixels [x0, x1) × [y0, y1) of the source rectangle resampled to w × h as the pixel-picking stretch
+// modes do; with `combine`, the pixels of a shrunk run are ANDed (keepDark) or ORed together, so thin
+// lines survive. Only the window is built: a blit reaching far past the surface costs what shows.
+Image Resampled(const Image& src, const SourceRect& s, int w, int h, const RectL& window, bool combine,
+                bool keepDark) {
   Image out;
-  out.width = w;
-  out.height = h;
-  out.pixels.assign(static_cast<size_t>(w) * h, 0);
+  out.width = window.right - window.left;
+  out.height = window.bottom - window.top;
+  out.pixels.assign(static_cast<size_t>(out.width) * out.height, 0);
   const auto rows = AxisRuns(s.y, s.cy, h, src.height, combine ? Keep::All : Keep::First);
   const auto columns = AxisRuns(s.x, s.cx, w, src.width, combine ? Keep::All : Keep::Last);
-  for (int y = 0; y < h; ++y) {
-    const auto [y0, y1] = rows[static_cast<size_t>(y)];
-    for (int x = 0; x < w; ++x) {
-      const auto [x0, x1] = columns[static_cast<size_t>(x)];
+  for (int y = 0; y < out.height; ++y) {
+    const auto [y0, y1] = rows[static_cast<size_t>(window.top + y)];
+    for (int x = 0; x < out.width; ++x) {
+      const auto [x0, x1] = columns[static_cast<size_t>(window.left + x)];
       uint32_t acc = keepDark ? 0xFFFFFFFFu : 0xFF000000u;
       bool opaque = false;
       for (int yy = y0; yy < y1; ++yy)
@@ -74,7 +76,7 @@ Image Resampled(const Image& src, const SourceRect& s, int w, int h, bool combin
           acc = keepDark ? (acc & p) : (acc | p);
         }
       // A block of masked-out pixels stays transparent, so a masked blit leaves the page under it alone.
-      out.pixels[static_cast<size_t>(y) * w + x] = opaque ? (acc | 0xFF000000u) : 0;
+      out.pixels[static_cast<size_t>(y) * out.width + x] = opaque ? (acc | 0xFF000000u) : 0;
     }
   }
   return out;
@@ -130,16 +132,30 @@ void Blit(Context& c, const Image* image, SourceRect s, PointD d0, PointD d1, Po
   uint32_t mode = c.dc.stretchMode;
   const bool combine = mode == kBlackOnWhite || mode == kWhiteOnBlack;
   const bool scaled = dw != std::fabs(s.cx) || dh != std::fabs(s.cy);
-  if (mode != kHalftone && axisAligned && whole(d0) && whole(d1) && whole(d2) && dw >= 1 && dh >= 1 && scaled &&
-      !key && !blend && dw * dh < (combine && (dw < std::fabs(s.cx) || dh < std::fabs(s.cy)) ? 64e6 : 16e6)) {
+  // The part of the destination that can show, in device pixels.
+  const RectL reach = c.device.ClipBounds();
+  const RectL shown{std::max(reach.left, SaturatingInt(std::min(d0.x, d1.x))),
+                    std::max(reach.top, SaturatingInt(std::min(d0.y, d2.y))),
+                    std::min(reach.right, SaturatingInt(std::max(d0.x, d1.x))),
+                    std::min(reach.bottom, SaturatingInt(std::max(d0.y, d2.y)))};
+  const bool nothingShown = shown.right <= shown.left || shown.bottom <= shown.top;
+  if (mode != kHalftone && axisAligned && whole(d0) && whole(d1) && whole(d2) && dw >= 1 && dh >= 1 &&
+      dw < (1 << 24) && dh < (1 << 24) && scaled && !key && !blend && !nothingShown &&
+      double(shown.right - shown.left) * (shown.bottom - shown.top) < 16e6) {
     // Resample as GDI picks (or combines) pixels, then draw one to one.
     int w = static_cast<int>(dw), h = static_cast<int>(dh);
     SourceRect norm = s;
     if (norm.cx < 0) norm.x += norm.cx, norm.cx = -norm.cx;
     if (norm.cy < 0) norm.y += norm.cy, norm.cy = -norm.cy;
-    shrunk = Resampled(*image, norm, w, h, combine, mode == kBlackOnWhite);
-    // Mirrored sources keep their direction through the corners.
-    double sx0 = s.cx < 0 ? w : 0, sy0 = s.cy < 0 ? h : 0;
+    // Resampled pixel u of the whole destination lies at device column left + u, or right − 1 − u when
+    // the blit runs the source backwards.
+    const bool flipX = (d1.x - d0.x) * s.cx < 0, flipY = (d2.y - d0.y) * s.cy < 0;
+    const int left = static_cast<int>(std::min(d0.x, d1.x)), top = static_cast<int>(std::min(d0.y, d2.y));
+    RectL window{flipX ? left + w - shown.right : shown.left - left, flipY ? top + h - shown.bottom : shown.top - top,
+                 flipX ? left + w - shown.left : shown.right - left, flipY ? top + h - shown.top : shown.bottom - top};
+    shrunk = Resampled(*image, norm, w, h, window, combine, mode == kBlackOnWhite);
+    // Mirrored sources keep their direction through the corners; the window sits where it belongs.
+    double sx0 = (s.cx < 0 ? w : 0) - window.left, sy0 = (s.cy < 0 ? h : 0) - window.top;
     s = SourceRect{sx0, sy0, s.cx < 0 ? -double(w) : w, s.cy < 0 ? -double(h) : h};
     image = &shrunk;
   }
