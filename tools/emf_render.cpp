@@ -1,7 +1,7 @@
 // velto-emf-render: plays metafiles at the standard raster page geometry and writes 24-bit PNGs, printing
 // the milliseconds each page took. Usage: velto-emf-render [--size WxH] [--list FILE | IN.emf OUT.png]...
 // --size plays every metafile onto the whole of a W × H surface instead, as the reference harness's
-// WxH mode does (at the metafile's own size, one logical pixel per pixel).
+// WxH mode does (at the metafile's own size, one logical pixel per pixel); its outputs are PNGs.
 // A list file holds one "IN.emf OUT.png" pair per line, so that many pages play in one process.
 // An output ending in ".bmp" goes through the program's own BMP page writer instead, and its time
 // counts the rendering and the writing, as the platform's reference harness counts them.
@@ -80,7 +80,12 @@ struct FixedSize {
 
 // Plays one page; returns the playback time in milliseconds, or a negative value on failure.
 double RenderPage(const std::string& in, const std::string& out, FixedSize fixed) {
-  if (fixed.width == 0 && out.size() > 4 && out.compare(out.size() - 4, 4, ".bmp") == 0) return RenderBmpPage(in, out);
+  const bool bmp = out.size() > 4 && out.compare(out.size() - 4, 4, ".bmp") == 0;
+  if (bmp && fixed.width > 0) {
+    std::cerr << out << ": --size writes PNG pages only\n";  // the BMP writer keeps the page geometry
+    return -1;
+  }
+  if (bmp) return RenderBmpPage(in, out);
   std::string error;
   auto metafile = Metafile::Load(in, &error);
   if (!metafile) {

@@ -1,6 +1,7 @@
 #pragma once
 // The integer geometry types of enhanced metafiles (MS-EMF 2.2).
 
+#include <algorithm>
 #include <cstdint>
 
 namespace velto::emf {
@@ -27,5 +28,13 @@ struct RectL {
   int64_t Height() const { return int64_t{bottom} - top; }
   friend bool operator==(const RectL&, const RectL&) = default;
 };
+
+inline bool IsEmpty(const RectL& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+// The overlap of two rectangles; an empty rectangle when they do not meet.
+inline RectL Intersect(const RectL& a, const RectL& b) {
+  RectL r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+  return IsEmpty(r) ? RectL{} : r;
+}
 
 }  // namespace velto::emf

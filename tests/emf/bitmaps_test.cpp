@@ -21,6 +21,9 @@ std::vector<emf::Rgb> Quadrants(const Dib& dib) {
 
 const std::vector<emf::Rgb> kExpected{kRed, kGreen, kBlue, kWhite};
 
+// A 2 × 2 eight-bit bitmap: red, green on top, blue, white below.
+Dib QuadrantDib() { return MakeDib(2, 2, 8, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, {{0, 1}, {2, 3}}); }
+
 TEST(PlaybackBitmaps, PalettedDepths) {
   std::vector<uint32_t> table{0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
   // 1 bit: only two colours, so test red/green over green/red.
@@ -59,7 +62,7 @@ TEST(PlaybackBitmaps, TopDownRowsAndRle8) {
 }
 
 TEST(PlaybackBitmaps, StretchingMirrorsWithNegativeExtents) {
-  Dib eight = MakeDib(2, 2, 8, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, {{0, 1}, {2, 3}});
+  Dib eight = QuadrantDib();
   auto rec = PixelRecorder();
   AddStretchDIBits(rec, eight, 50, 10, -40, 40, 2, 2);  // mirrored left to right onto 10..50
   auto s = PlayRecording(rec);
@@ -72,7 +75,7 @@ TEST(PlaybackBitmaps, StretchingMirrorsWithNegativeExtents) {
 TEST(PlaybackBitmaps, SourceBeyondTheBitmapDrawsNothingThere) {
   // A BITBLT 40 × 40 units wide whose source transform takes a tenth: its source is 4 × 4 pixels of a
   // 2 × 2 bitmap. Only the quarter of the destination over the bitmap is drawn.
-  Dib eight = MakeDib(2, 2, 8, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, {{0, 1}, {2, 3}});
+  Dib eight = QuadrantDib();
   emf::RecordBytes b;
   b.Rect({10, 10, 49, 49}).I32(10).I32(10).I32(40).I32(40).U32(0x00CC0020).I32(0).I32(0);
   b.F32(0.1f).F32(0).F32(0).F32(0.1f).F32(0).F32(0).U32(0).U32(0);
@@ -99,7 +102,7 @@ TEST(PlaybackBitmaps, SourceBeyondTheBitmapDrawsNothingThere) {
 TEST(PlaybackBitmaps, StretchingPastTheSurfaceEdgeKeepsItsPlace) {
   // Mirrored onto x 20 .. -20: only the right half shows, and it is the bitmap's left column. Grown
   // onto y 80 .. 120: the rows on the surface are the bitmap's top row.
-  Dib eight = MakeDib(2, 2, 8, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, {{0, 1}, {2, 3}});
+  Dib eight = QuadrantDib();
   auto rec = PixelRecorder();
   rec.Add(emf::EMR_SETSTRETCHBLTMODE, emf::RecordBytes().U32(3));
   AddStretchDIBits(rec, eight, 20, 10, -40, 40, 2, 2);

@@ -10,14 +10,6 @@
 namespace velto::emf::playback {
 namespace {
 
-RectL Intersect(RectL a, RectL b) {
-  RectL r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-  if (r.right <= r.left || r.bottom <= r.top) return {};
-  return r;
-}
-
-bool IsEmpty(const RectL& r) { return r.right <= r.left || r.bottom <= r.top; }
-
 RectL BoundsOfPoints(const std::vector<std::vector<PointD>>& polygons, double grow) {
   double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
   for (const auto& poly : polygons)

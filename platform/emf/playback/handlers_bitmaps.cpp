@@ -133,14 +133,11 @@ void Blit(Context& c, const Image* image, SourceRect s, PointD d0, PointD d1, Po
   const bool combine = mode == kBlackOnWhite || mode == kWhiteOnBlack;
   const bool scaled = dw != std::fabs(s.cx) || dh != std::fabs(s.cy);
   // The part of the destination that can show, in device pixels.
-  const RectL reach = c.device.ClipBounds();
-  const RectL shown{std::max(reach.left, SaturatingInt(std::min(d0.x, d1.x))),
-                    std::max(reach.top, SaturatingInt(std::min(d0.y, d2.y))),
-                    std::min(reach.right, SaturatingInt(std::max(d0.x, d1.x))),
-                    std::min(reach.bottom, SaturatingInt(std::max(d0.y, d2.y)))};
-  const bool nothingShown = shown.right <= shown.left || shown.bottom <= shown.top;
+  const RectL shown = Intersect(RectL{SaturatingInt(std::min(d0.x, d1.x)), SaturatingInt(std::min(d0.y, d2.y)),
+                                      SaturatingInt(std::max(d0.x, d1.x)), SaturatingInt(std::max(d0.y, d2.y))},
+                                c.device.ClipBounds());
   if (mode != kHalftone && axisAligned && whole(d0) && whole(d1) && whole(d2) && dw >= 1 && dh >= 1 &&
-      dw < (1 << 24) && dh < (1 << 24) && scaled && !key && !blend && !nothingShown &&
+      dw < (1 << 24) && dh < (1 << 24) && scaled && !key && !blend && !IsEmpty(shown) &&
       double(shown.right - shown.left) * (shown.bottom - shown.top) < 16e6) {
     // Resample as GDI picks (or combines) pixels, then draw one to one.
     int w = static_cast<int>(dw), h = static_cast<int>(dh);

@@ -47,10 +47,10 @@ bool ExtCreatePen(Context& c, const Record& r) {
     for (double d : pen->userStyle) any = any || d > 0;
     if (!any) pen->style = (pen->style & ~kPsStyleMask) | kPsSolid;
   }
-  if (brushStyle == kBsHatched && U32At(r, 44) > kLastHatchStyle) {
-    // As for brushes, the hatch styles past HS_DIAGCROSS draw solid in the pen's colour.
-  } else if (brushStyle == kBsHatched || brushStyle == kBsPattern || brushStyle == kBsDibPattern ||
-             brushStyle == kBsDibPatternPt) {
+  // As for brushes, the hatch styles past HS_DIAGCROSS draw solid in the pen's colour.
+  const bool solidHatch = brushStyle == kBsHatched && U32At(r, 44) > kLastHatchStyle;
+  if (!solidHatch && (brushStyle == kBsHatched || brushStyle == kBsPattern || brushStyle == kBsDibPattern ||
+                      brushStyle == kBsDibPatternPt)) {
     auto brush = std::make_shared<Brush>();
     brush->style = brushStyle;
     brush->colour = pen->colour;

@@ -101,20 +101,14 @@ void DrawRun(Context& c, const TextRun& run) {
     // Logical directions through the transform: the glyph's own axes turned by the orientation, the
     // baseline turned by the escapement. A shearing transform slants the glyphs; the alignment offsets
     // stay square to the baseline, as GDI's do. Without shear these are the turns above.
-    auto unit = [&](double lx, double ly, PointD& out) {
-      const PointD v = t.ApplyVector(lx, ly);
-      const double len = std::hypot(v.x, v.y);
-      if (!(len > 0) || !std::isfinite(len)) return false;
-      out = {v.x / len, v.y / len};
-      return true;
-    };
     // The glyphs were realised at sx across and sy up: the rest of the transform places them.
     const PointD gx = t.ApplyVector(std::cos(orientation), -std::sin(orientation));
     const PointD gy = t.ApplyVector(std::sin(orientation), std::cos(orientation));
     const text::GlyphMatrix placed{gx.x / sx, -gy.x / sy, gx.y / sx, -gy.y / sy};
     if (placed.IsFinite()) glyphMatrix = placed;
-    PointD baseline;
-    if (unit(std::cos(escapement), -std::sin(escapement), baseline)) along = baseline;
+    const PointD baseline = t.ApplyVector(std::cos(escapement), -std::sin(escapement));
+    const double length = std::hypot(baseline.x, baseline.y);
+    if (length > 0 && std::isfinite(length)) along = {baseline.x / length, baseline.y / length};
   }
 
   std::vector<text::Glyph> glyphs = (run.options & kEtoGlyphIndex) ? realised->MapGlyphIndices(run.glyphIndices)

@@ -70,7 +70,6 @@ struct GlyphMatrix {
   // when `mirrored`.
   static GlyphMatrix Turned(double angleRadians, bool mirrored = false);
   bool IsFinite() const;
-  bool IsUpright() const { return xx == 1 && xy == 0 && yx == 0 && yy == -1; }
 };
 
 class RealisedFont {

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <map>
 #include <array>
 #include <tuple>
@@ -127,7 +126,7 @@ class GdiFont final : public RealisedFont {
     for (size_t i = 0; i < count; ++i) {
       const GlyphOrigin& o = origins[i];
       if (!std::isfinite(o.x) || !std::isfinite(o.y) || std::fabs(o.x) > 1e7 || std::fabs(o.y) > 1e7) continue;
-      const GlyphMask* mask = MaskFor(glyphs[i], key, matrix);
+      const GlyphMask* mask = MaskFor(glyphs[i], key);
       if (mask == nullptr || !mask->mask) continue;
       const double x = std::floor(o.x + 0.5) + mask->left;
       const double y = std::floor(o.y + 0.5) - mask->top;
@@ -141,7 +140,6 @@ class GdiFont final : public RealisedFont {
     std::lock_guard lock(FontMutex());
     AppendOutlinesLocked(cr, glyphs, origins, given.IsFinite() ? given : GlyphMatrix{});
   }
-
 
  private:
   int AddSlot(const std::shared_ptr<SharedFace>& face, bool syntheticBold, bool syntheticItalic) const {
@@ -230,7 +228,7 @@ class GdiFont final : public RealisedFont {
     return glyph;
   }
 
-  const GlyphMask* MaskFor(const Glyph& glyph, const MatrixKey& matrixKey, const GlyphMatrix& m) const {
+  const GlyphMask* MaskFor(const Glyph& glyph, const MatrixKey& matrixKey) const {
     if (glyph.faceSlot < 0 || static_cast<size_t>(glyph.faceSlot) >= slots_.size()) return nullptr;
     const auto key = std::make_tuple(glyph.faceSlot, glyph.index, matrixKey);
     if (auto it = masks_.find(key); it != masks_.end()) return &it->second;
@@ -240,7 +238,7 @@ class GdiFont final : public RealisedFont {
     }
     GlyphMask mask;
     if (FT_GlyphSlot g = LoadGlyph(glyph.faceSlot, glyph.index, antialiased_ ? kGreyLoad : kHintedLoad)) {
-      if (g->format == FT_GLYPH_FORMAT_OUTLINE && !m.IsUpright()) {
+      if (g->format == FT_GLYPH_FORMAT_OUTLINE && matrixKey != KeyOf(GlyphMatrix{})) {
         // FreeType renders with y up: the page's y (down) is negated.
         FT_Matrix placed{static_cast<FT_Fixed>(matrixKey[0]), static_cast<FT_Fixed>(matrixKey[1]),
                          static_cast<FT_Fixed>(-matrixKey[2]), static_cast<FT_Fixed>(-matrixKey[3])};
