@@ -61,7 +61,7 @@ bool CFaxToolApp::InitInstance() {
       if (modes_.uninstall) modes_.uninstall();
       break;
     case kModePrintJob:
-      if (modes_.printJob) modes_.printJob(commandText_);
+      if (modes_.printJob) exitCode_ = modes_.printJob(commandText_) > 0 ? 1 : 0;
       break;
     case kModeControlPanel:
       if (modes_.controlPanel) modes_.controlPanel();

@@ -34,10 +34,13 @@ class CFaxToolApp {
 
   // Runs the one mode of this start. Always false: there is no message loop to enter afterwards.
   bool InitInstance();
+  // The process's exit status after InitInstance: 1 when a print job was not written whole (it is then
+  // kept), else 0. The print processor does not look at it; scripts and logs do.
+  int ExitCode() const { return exitCode_; }
 
   static int ClassifyCommand(const std::string& commandText);
   // Splits the job command at its first "*": the text before it is the placeholder, the text after it
-  // the document name. -1 without a "*", else the job's result (0).
+  // the document name. -1 without a "*", else the job's result (0, or 1 when it was not written whole).
   static int RunPrintJob(const std::string& commandText);
 
   const std::string& CommandText() const { return commandText_; }
@@ -45,6 +48,7 @@ class CFaxToolApp {
  private:
   std::string commandText_;
   CommandModes modes_;
+  int exitCode_ = 0;
 };
 
 }  // namespace velto

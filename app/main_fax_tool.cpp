@@ -6,5 +6,5 @@ int main(int argc, char** argv) {
   velto::platform::KeepPageBuffersBetweenPages();
   velto::CFaxToolApp app(velto::CommandTextFromArguments(argc, argv));
   app.InitInstance();
-  return 0;
+  return app.ExitCode();
 }

@@ -18,9 +18,9 @@
 
 #include "app/settings.h"
 #include "job/conversion.h"
-#include "job/page_file_name.h"
 #include "job/writer_table.h"
 #include "platform/windows_directory.h"
+#include "spool/page_file_name.h"
 #include "spool/spool_file_writer.h"
 #include "spool/spool_reader.h"
 
@@ -187,6 +187,11 @@ int ConvertFile(const std::string& input, const std::string& output, std::ostrea
   }
   TemporaryFile wrapped;
   std::string spoolPath = input;
+  std::error_code folderError;
+  if (std::filesystem::is_directory(input, folderError)) {
+    Complain(err, input, "is a folder; give an EMF spool file or an enhanced metafile");
+    return kConvertFailed;
+  }
   switch (RecogniseInput(input)) {
     case InputKind::Unreadable:
       Complain(err, input, std::string("cannot open: ") + std::strerror(errno));
@@ -233,21 +238,13 @@ int ConvertFile(const std::string& input, const std::string& output, std::ostrea
       progressShown = true;
     }
   };
-  ConversionResult result = ConvertPages(spoolPath, output, *job, callbacks);
+  ConversionResult result = ConvertPages(spoolPath, output, *job, callbacks, false);
   if (progressShown) err << "\n";
 
-  if (writer->kind == WriterKind::Document) {
-    if (!result.documentWritten) {
-      Complain(err, output, "could not be written (" + std::to_string(job->pageCount) + " pages)");
-      return kConvertFailed;
-    }
-    return kConvertOk;
+  for (const WriteProblem& problem : result.report.Problems()) {
+    err << kProgram << ": " << DescribeProblem(problem, input) << "\n";
   }
-  for (int k : result.failedPages) {
-    Complain(err, MakePageFileName(output, k).value_or(output), "page " + std::to_string(k) + " of " + input +
-                                                                    " could not be written");
-  }
-  return result.failedPages.empty() ? kConvertOk : kConvertFailed;
+  return result.AllWritten() ? kConvertOk : kConvertFailed;
 }
 
 namespace {

@@ -164,12 +164,13 @@ int main(int argc, char** argv) {
     SpoolJob tenth = job;
     tenth.pageCount = std::max(1, longJobPages / 10);
     auto t0 = Clock::now();
-    WriteTiffDocument(spool, folder + "/tenth.tif", tenth);
+    WriteContext context;
+    WriteTiffDocument(spool, folder + "/tenth.tif", tenth, context);
     const double tenthMs = Ms(Clock::now() - t0);
     const long rssTenth = PeakRssKiB();
     t0 = Clock::now();
     const double c0 = CpuMs();
-    const bool ok = WriteTiffDocument(spool, folder + "/job.tif", job);
+    const bool ok = WriteTiffDocument(spool, folder + "/job.tif", job, context);
     const double allMs = Ms(Clock::now() - t0);
     const double allCpuMs = CpuMs() - c0;
     const long rssAll = PeakRssKiB();

@@ -140,11 +140,12 @@ int main(int argc, char** argv) {
     metafiles.shrink_to_fit();
     SpoolJob tenth = job;
     tenth.pageCount = std::max(1, longJobPages / 10);
-    WritePdfDocument(spool, folder + "/tenth.pdf", tenth);
+    WriteContext context;
+    WritePdfDocument(spool, folder + "/tenth.pdf", tenth, context);
     const long rssTenth = PeakRssKiB();
     auto t0 = Clock::now();
     const double c0 = CpuMs();
-    const bool ok = WritePdfDocument(spool, folder + "/job.pdf", job);
+    const bool ok = WritePdfDocument(spool, folder + "/job.pdf", job, context);
     const double allMs = Ms(Clock::now() - t0);
     const double allCpuMs = CpuMs() - c0;
     const long rssAll = PeakRssKiB();

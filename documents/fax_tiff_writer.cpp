@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -11,6 +12,8 @@
 #include "documents/pixel_rows.h"
 #include "documents/tiff_page_tags.h"
 #include "platform/emf/player.h"
+#include "platform/windows_directory.h"
+#include "spool/metafile_damage.h"
 #include "spool/page_extraction.h"
 
 namespace velto {
@@ -45,19 +48,24 @@ bool FaxTiffWriter::Open(const std::string& outputPath, const FaxTiffOptions& op
   pageCount_ = pageCount;
   pagesWritten_ = 0;
   writeFailed_ = false;
+  error_.clear();
 
-  output_ = std::make_unique<ReplacingOutputFile>(outputPath);
+  output_ = std::make_unique<platform::ReplacingOutputFile>(outputPath);
   if (!output_->Create()) {
+    error_ = output_->Error();
     output_.reset();
     return false;
   }
+  errno = 0;
   tif_.reset(TIFFOpen(output_->TempPath().c_str(), "w"));
   if (!tif_) {
+    error_ = platform::SystemErrorText(errno);
     Release();
     return false;
   }
   const bool direct = IsBilevel(options_.settings.mode) && options_.settings.method == BilevelMethod::Direct;
   if (!CreatePageSurface(kFaxPageWidth, kFaxPageHeight, !direct, surface_)) {
+    error_ = "not enough memory for the fax page";
     Release();
     return false;
   }
@@ -65,6 +73,7 @@ bool FaxTiffWriter::Open(const std::string& outputPath, const FaxTiffOptions& op
     try {
       directRows_.assign(static_cast<size_t>(DibImageSize(kFaxPageWidth, kFaxPageHeight, 1)), 0);
     } catch (const std::bad_alloc&) {
+      error_ = "not enough memory for the fax page";
       Release();
       return false;
     }
@@ -78,11 +87,12 @@ void FaxTiffWriter::BeginPage() {
   if (surface_.Valid()) surface_.bitmap->FillRect(kFaxPageRect, surface_.fillBrush);
 }
 
-void FaxTiffWriter::PlayPage(const emf::Metafile& metafile) {
-  if (!surface_.Valid()) return;
+bool FaxTiffWriter::PlayPage(const emf::Metafile& metafile) {
+  if (!surface_.Valid()) return false;
   // Stretched over the whole page, without margin and without keeping the proportions.
-  emf::PlayMetafile(*surface_.bitmap, metafile, kFaxPageRect);
+  const bool playedToEnd = emf::PlayMetafile(*surface_.bitmap, metafile, kFaxPageRect);
   if (surface_.bitmap->IsMonochrome()) surface_.bitmap->SnapToMonochrome();
+  return playedToEnd;
 }
 
 // Colour pages: 24-bit rows, red, green, blue, top row first.
@@ -153,10 +163,12 @@ bool FaxTiffWriter::FinishPage(int pageIndex) {
   }
   if (!captured) {
     capture_ = PackedPageBitmap{};
+    error_ = "not enough memory to capture the page";
     return false;
   }
 
   const int fillOrder = options_.fillOrder ? *options_.fillOrder : ReadTiffFillOrder();
+  errno = 0;
   bool ok = SetTiffPageTags(tif_.get(), pageIndex, pageCount_, mode, fillOrder);
   // libtiff takes a non-const buffer; none of the coders used here writes into it.
   ok = ok && TIFFWriteEncodedStrip(tif_.get(), 0, const_cast<uint8_t*>(strip.data()),
@@ -166,6 +178,7 @@ bool FaxTiffWriter::FinishPage(int pageIndex) {
   if (!ok) {
     // A short write leaves a damaged file: the document is given up rather than reported as written.
     writeFailed_ = true;
+    error_ = errno ? platform::SystemErrorText(errno) : "libtiff could not write the page";
     return false;
   }
   ++pagesWritten_;
@@ -174,47 +187,82 @@ bool FaxTiffWriter::FinishPage(int pageIndex) {
 
 bool FaxTiffWriter::Finish() {
   if (!output_) return false;
-  bool ok = tif_ != nullptr && !writeFailed_ && pagesWritten_ > 0;
+  bool ok = tif_ != nullptr && !writeFailed_;
+  if (ok && pagesWritten_ == 0) {
+    error_ = "no page of the job could be drawn";
+    ok = false;
+  }
   if (tif_) {
-    if (TIFFFlush(tif_.get()) != 1) ok = false;
+    errno = 0;
+    if (TIFFFlush(tif_.get()) != 1 && ok) {
+      error_ = errno ? platform::SystemErrorText(errno) : "libtiff could not finish the file";
+      ok = false;
+    }
     tif_.reset();
   }
   ReleasePageSurface(surface_);
-  ok = ok && output_->Commit();
+  if (ok && !output_->Commit()) {
+    error_ = output_->Error();
+    ok = false;
+  }
   Release();
   return ok;
 }
 
 bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
-                       const FaxTiffOptions& options) {
+                       const FaxTiffOptions& options, WriteContext& context) {
   std::string tempName;
   // Without a temporary page name no page can be extracted: no document.
-  if (!MakeTempPageName(tempName)) return false;
+  if (!MakeTempPageName(tempName)) {
+    context.report.NotWritten(0, outputPath, "no temporary file for the pages in " + platform::TempDirectory());
+    return false;
+  }
   // The page table holds at most kMaxSpoolPages pages, whatever the record says.
   const int pageCount = std::clamp(job.pageCount, 0, kMaxSpoolPages);
   FaxTiffWriter writer;
   if (!writer.Open(outputPath, options, pageCount)) {
+    context.report.NotWritten(0, outputPath, writer.Error());
     RemoveFile(tempName);
     return false;
   }
-  for (int k = 1; k <= pageCount; ++k) {
-    if (!ExtractPage(spoolPath, tempName, k, job)) continue;  // the page gets no image
+  bool failed = false;
+  for (int k = 1; k <= pageCount && !failed; ++k) {
+    if (!ExtractPage(spoolPath, tempName, k, job)) {  // the page gets no image
+      context.report.NotWritten(k, outputPath, "the page cannot be copied out of the print job");
+      continue;
+    }
     writer.BeginPage();
-    if (auto metafile = emf::Metafile::Load(job.pageFile)) {
-      writer.PlayPage(*metafile);
-      writer.FinishPage(k - 1);
+    std::string loadError;
+    if (auto metafile = emf::Metafile::Load(job.pageFile, &loadError)) {
+      const bool playedToEnd = writer.PlayPage(*metafile);
+      if (writer.FinishPage(k - 1)) {
+        auto damage = MetafileDamage(*metafile);
+        if (!damage && !playedToEnd) damage = kPlaybackStoppedReason;
+        if (damage) context.report.Damaged(k, outputPath, *damage);
+      } else if (writer.WriteFailed()) {
+        failed = true;
+      } else {
+        context.report.NotWritten(k, outputPath, writer.Error());
+      }
+    } else {
+      context.report.Unreadable(k, outputPath, UnreadablePageReason(loadError));
     }
     RemoveFile(job.pageFile);
   }
   RemoveFile(job.pageFile);
   RemoveFile(tempName);
-  return writer.Finish();
+  if (!writer.Finish() || failed) {
+    context.report.NotWritten(0, outputPath, writer.Error());
+    return false;
+  }
+  return true;
 }
 
-bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job) {
+bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
+                       WriteContext& context) {
   FaxTiffOptions options;
   options.settings = ReadTiffSettings();
-  return WriteTiffDocument(spoolPath, outputPath, job, options);
+  return WriteTiffDocument(spoolPath, outputPath, job, options, context);
 }
 
 }  // namespace velto

@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "documents/replacing_output_file.h"
+#include "platform/replacing_output_file.h"
 #include "documents/tiff_settings.h"
 #include "platform/emf/metafile.h"
 #include "raster/page_rasterizer.h"
 #include "spool/spool_job.h"
+#include "spool/write_report.h"
 
 namespace velto {
 
@@ -42,8 +43,9 @@ class FaxTiffWriter {
   // Clears the surface to white for the next page; the caller then draws onto Surface().
   void BeginPage();
   emf::Surface& Surface();
-  // Plays a page's metafile stretched over the whole fax page.
-  void PlayPage(const emf::Metafile& metafile);
+  // Plays a page's metafile stretched over the whole fax page; false when the playback stopped before
+  // the end of the metafile.
+  bool PlayPage(const emf::Metafile& metafile);
   // Captures the drawn page and writes it as the directory of page `pageIndex` (zero-based page of the
   // job). False when the page got no image.
   bool FinishPage(int pageIndex);
@@ -52,6 +54,10 @@ class FaxTiffWriter {
   // no error on the way; otherwise nothing is left at the output path.
   bool Finish();
   int PagesWritten() const { return pagesWritten_; }
+  // Why Open, FinishPage or Finish failed.
+  const std::string& Error() const { return error_; }
+  // True once writing to the file failed: the document is given up.
+  bool WriteFailed() const { return writeFailed_; }
 
  private:
   struct TiffCloser {
@@ -65,7 +71,7 @@ class FaxTiffWriter {
 
   FaxTiffOptions options_;
   int pageCount_ = 0;
-  std::unique_ptr<ReplacingOutputFile> output_;
+  std::unique_ptr<platform::ReplacingOutputFile> output_;
   std::unique_ptr<TIFF, TiffCloser> tif_;
   PageSurface surface_;
   PackedPageBitmap capture_;             // the current page's read-out, released after the page
@@ -73,10 +79,13 @@ class FaxTiffWriter {
   std::vector<uint8_t> directRows_;      // job-long, direct method only
   int pagesWritten_ = 0;
   bool writeFailed_ = false;
+  std::string error_;
 };
 
-// Writes the whole job as one fax TIFF, with the settings file's choices or the given ones.
+// Writes the whole job as one fax TIFF, with the settings file's choices or the given ones. True when the
+// document was written; pages that got no image and pages drawn from a damaged metafile are reported in
+// the context.
 bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
-                       const FaxTiffOptions& options);
+                       const FaxTiffOptions& options, WriteContext& context);
 
 }  // namespace velto

@@ -4,12 +4,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cmath>
 
 #include "documents/document_writers.h"
 #include "documents/pdf_page_size.h"
 #include "platform/emf/player.h"
 #include "raster/page_rasterizer.h"
+#include "platform/windows_directory.h"
+#include "spool/metafile_damage.h"
 #include "spool/page_extraction.h"
 
 namespace velto {
@@ -36,20 +40,53 @@ PdfDocumentWriter::~PdfDocumentWriter() { Release(); }
 
 void PdfDocumentWriter::Release() {
   pdf_.reset();
+  file_.reset();
   output_.reset();  // removes an unfinished temporary file
+}
+
+// Cairo's output goes through here, so that a failed write keeps the system's reason.
+cairo_status_t PdfDocumentWriter::WriteToFile(void* closure, const unsigned char* data, unsigned int length) {
+  auto* writer = static_cast<PdfDocumentWriter*>(closure);
+  if (writer->writeError_ != 0 || !writer->file_) return CAIRO_STATUS_WRITE_ERROR;
+  if (std::fwrite(data, 1, length, writer->file_.get()) != length) {
+    writer->writeError_ = errno ? errno : EIO;
+    return CAIRO_STATUS_WRITE_ERROR;
+  }
+  return CAIRO_STATUS_SUCCESS;
+}
+
+void PdfDocumentWriter::NoteLibraryError() {
+  if (!error_.empty()) return;
+  if (writeError_ != 0) {
+    error_ = platform::SystemErrorText(writeError_);
+  } else if (pdf_) {
+    error_ = std::string("[cairo] ") + cairo_status_to_string(cairo_surface_status(pdf_.get()));
+  } else {
+    error_ = "the PDF library failed";
+  }
 }
 
 bool PdfDocumentWriter::Open(const std::string& outputPath) {
   Release();
   pagesPlaced_ = 0;
   failed_ = false;
-  output_ = std::make_unique<ReplacingOutputFile>(outputPath);
+  writeError_ = 0;
+  error_.clear();
+  output_ = std::make_unique<platform::ReplacingOutputFile>(outputPath);
   if (!output_->Create()) {
+    error_ = output_->Error();
     output_.reset();
     return false;
   }
-  pdf_.reset(cairo_pdf_surface_create(output_->TempPath().c_str(), kA4Width, kA4Height));
+  file_ = OpenStdioFile(output_->TempPath(), "wb");
+  if (!file_) {
+    error_ = platform::SystemErrorText(errno);
+    Release();
+    return false;
+  }
+  pdf_.reset(cairo_pdf_surface_create_for_stream(&PdfDocumentWriter::WriteToFile, this, kA4Width, kA4Height));
   if (cairo_surface_status(pdf_.get()) != CAIRO_STATUS_SUCCESS) {
+    NoteLibraryError();
     Release();
     return false;
   }
@@ -61,6 +98,7 @@ bool PdfDocumentWriter::PlacePage(std::span<const uint8_t> rows, int width, int 
   CairoSurfacePtr image = OpenDibImage(rows, width, height);
   if (!image) {
     failed_ = true;
+    error_ = "not enough memory for the page image";
     return false;
   }
   // The page is exactly the image: one point per pixel, the image's edges on the page's edges.
@@ -77,7 +115,10 @@ bool PdfDocumentWriter::PlacePage(std::span<const uint8_t> rows, int width, int 
   // The image data has been written into the document; its memory goes with the page.
   cairo_surface_finish(image.get());
   if (cairo_surface_status(pdf_.get()) != CAIRO_STATUS_SUCCESS) failed_ = true;
-  if (failed_) return false;
+  if (failed_) {
+    NoteLibraryError();
+    return false;
+  }
   ++pagesPlaced_;
   return true;
 }
@@ -85,54 +126,99 @@ bool PdfDocumentWriter::PlacePage(std::span<const uint8_t> rows, int width, int 
 bool PdfDocumentWriter::Finish() {
   if (!output_ || !pdf_) return false;
   cairo_surface_finish(pdf_.get());
-  bool ok = !failed_ && pagesPlaced_ > 0 && cairo_surface_status(pdf_.get()) == CAIRO_STATUS_SUCCESS;
+  bool ok = !failed_;
+  if (ok && cairo_surface_status(pdf_.get()) != CAIRO_STATUS_SUCCESS) {
+    NoteLibraryError();
+    ok = false;
+  }
+  if (ok && pagesPlaced_ == 0) {
+    error_ = "no page of the job could be drawn";
+    ok = false;
+  }
   pdf_.reset();
-  ok = ok && output_->Commit();
+  if (ok && (std::fflush(file_.get()) != 0 || std::ferror(file_.get()))) {
+    error_ = platform::SystemErrorText(errno);
+    ok = false;
+  }
+  if (ok && std::fclose(file_.release()) != 0) {
+    error_ = platform::SystemErrorText(errno);
+    ok = false;
+  }
+  if (ok && !output_->Commit()) {
+    error_ = output_->Error();
+    ok = false;
+  }
   Release();
   return ok;
 }
 
-bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job) {
+bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
+                      WriteContext& context) {
   std::string tempName;
   // Without a temporary page name no page can be extracted: no document.
-  if (!MakeTempPageName(tempName)) return false;
+  if (!MakeTempPageName(tempName)) {
+    context.report.NotWritten(0, outputPath, "no temporary file for the pages in " + platform::TempDirectory());
+    return false;
+  }
   PdfDocumentWriter writer;
   if (!writer.Open(outputPath)) {
+    context.report.NotWritten(0, outputPath, writer.Error());
     RemoveFile(tempName);
     return false;
   }
   PageSurface surface;
   bool ok = true;
+  std::string failure;
   // The page table holds at most kMaxSpoolPages pages, whatever the record says.
   const int pageCount = std::clamp(job.pageCount, 0, kMaxSpoolPages);
   for (int k = 1; k <= pageCount && ok; ++k) {
-    if (!ExtractPage(spoolPath, tempName, k, job)) continue;  // the PDF gets no page for it
-    if (auto metafile = emf::Metafile::Load(job.pageFile)) {
+    if (!ExtractPage(spoolPath, tempName, k, job)) {  // the PDF gets no page for it
+      context.report.NotWritten(k, outputPath, "the page cannot be copied out of the print job");
+      continue;
+    }
+    std::string loadError;
+    if (auto metafile = emf::Metafile::Load(job.pageFile, &loadError)) {
       if (!surface.Valid()) {
         // Made at the first page that reaches rendering; it keeps that size for the whole job, and every
         // page is drawn and placed at the surface's size.
         const PdfPageDimensions size = PdfPageSize();
         ok = CreatePageSurface(static_cast<int>(std::trunc(size.width)), static_cast<int>(std::trunc(size.height)),
                                true, surface);
+        if (!ok) failure = "not enough memory for the page surface";
       }
       if (ok) {
         const int w = surface.bitmap->Width();
         const int h = surface.bitmap->Height();
         surface.bitmap->FillRect(emf::RectL{0, 0, w, h}, surface.fillBrush);
         // Stretched over the whole page image, without margin and without keeping the proportions.
-        emf::PlayMetafile(*surface.bitmap, *metafile, emf::RectL{0, 0, w, h});
+        const bool playedToEnd = emf::PlayMetafile(*surface.bitmap, *metafile, emf::RectL{0, 0, w, h});
         // Always at 24 bits: the image is RGB whatever the display's depth.
         PackedPageBitmap image;
         const uint32_t size = ReadPageBitmap(surface, 24, image);
-        if (size != 0) ok = writer.PlacePage(std::span<const uint8_t>(image.FirstRow(), size), w, h);
+        if (size == 0) {
+          context.report.NotWritten(k, outputPath, "not enough memory to read the page out");
+        } else if (writer.PlacePage(std::span<const uint8_t>(image.FirstRow(), size), w, h)) {
+          auto damage = MetafileDamage(*metafile);
+          if (!damage && !playedToEnd) damage = kPlaybackStoppedReason;
+          if (damage) context.report.Damaged(k, outputPath, *damage);
+        } else {
+          ok = false;
+        }
       }
+    } else {
+      context.report.Unreadable(k, outputPath, UnreadablePageReason(loadError));
     }
     RemoveFile(job.pageFile);
   }
   ReleasePageSurface(surface);
   RemoveFile(job.pageFile);
   RemoveFile(tempName);
-  return writer.Finish() && ok;
+  const bool finished = writer.Finish();
+  if (!finished || !ok) {
+    context.report.NotWritten(0, outputPath, !failure.empty() ? failure : writer.Error());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace velto

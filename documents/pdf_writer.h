@@ -9,8 +9,9 @@
 #include <string>
 
 #include "documents/dib_image.h"
-#include "documents/replacing_output_file.h"
+#include "platform/replacing_output_file.h"
 #include "spool/spool_job.h"
+#include "spool/stdio_file.h"
 
 namespace velto {
 
@@ -31,14 +32,21 @@ class PdfDocumentWriter {
   bool Finish();
   int PagesPlaced() const { return pagesPlaced_; }
   bool Failed() const { return failed_; }
+  // Why Open, PlacePage or Finish failed.
+  const std::string& Error() const { return error_; }
 
  private:
   void Release();
+  void NoteLibraryError();
+  static cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned int length);
 
-  std::unique_ptr<ReplacingOutputFile> output_;
+  std::unique_ptr<platform::ReplacingOutputFile> output_;
+  StdioFile file_;
+  int writeError_ = 0;  // errno of the first failed write into the file
   CairoSurfacePtr pdf_;
   int pagesPlaced_ = 0;
   bool failed_ = false;
+  std::string error_;
 };
 
 }  // namespace velto

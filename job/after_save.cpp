@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "app/settings.h"
-#include "job/page_file_name.h"
+#include "spool/page_file_name.h"
 
 namespace velto {
 

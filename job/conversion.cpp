@@ -1,77 +1,54 @@
 #include "job/conversion.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/settings.h"
-#include "job/page_file_name.h"
+#include "spool/page_file_name.h"
 
 namespace velto {
 
 namespace {
 
-// What a file looked like, to tell whether a writer that does not report it wrote the file.
-struct FileStamp {
-  bool exists = false;
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  timespec modified{};
-  timespec changed{};
-};
-
-FileStamp StampOf(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return {};
-  return {true, info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
-}
-
-bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
-
-bool WrittenSince(const FileStamp& before, const FileStamp& after) {
-  if (!after.exists) return false;
-  if (!before.exists) return true;
-  return before.device != after.device || before.inode != after.inode || before.size != after.size ||
-         !SameTime(before.modified, after.modified) || !SameTime(before.changed, after.changed);
-}
-
-// One EMF page: extracted by the dispatch, then handed to the EMF writer. The EMF writer reports true
-// only for a re-recorded page, so whether the page file was written is seen on the file itself.
-// No value when the page could not be extracted (then there is no after-page step).
+// One EMF page: extracted by the dispatch, then handed to the EMF writer. No value when the page could
+// not be extracted (then there is no after-page step).
 std::optional<bool> ConvertEmfPage(const WriterSet& writers, const std::string& spoolPath,
-                                   const std::string& outputPath, int k, SpoolJob& job) {
+                                   const std::string& outputPath, int k, SpoolJob& job, WriteContext& context) {
+  const std::string pageName = MakePageFileName(outputPath, k).value_or(outputPath);
   std::string tempName;
-  if (!writers.makeTempPageName(tempName)) return std::nullopt;
-  if (!writers.extractPage(spoolPath, tempName, k, job)) {
-    ::unlink(tempName.c_str());  // the reserved name must not stay behind
+  if (!writers.makeTempPageName(tempName)) {
+    context.report.NotWritten(k, pageName, "no temporary file for the page");
     return std::nullopt;
   }
-  std::string pageName = MakePageFileName(outputPath, k).value_or(outputPath);
-  FileStamp before = StampOf(pageName);
+  if (!writers.extractPage(spoolPath, tempName, k, job)) {
+    ::unlink(tempName.c_str());  // the reserved name must not stay behind
+    context.report.NotWritten(k, pageName, "the page cannot be copied out of the print job");
+    return std::nullopt;
+  }
   std::string emfName = outputPath;  // the writer turns it into the page's own name
-  bool reported = writers.emf(job.pageFile, emfName, k, job);
+  const bool written = writers.emf(job.pageFile, emfName, k, job, context);
   // The writer deletes the page file, except when it could not read it; it is never wanted afterwards.
   ::unlink(job.pageFile.c_str());
-  return reported || WrittenSince(before, StampOf(pageName));
+  return written;
 }
 
 bool RunPageWriter(const WriterSet& writers, WriterId id, const std::string& spoolPath,
-                   const std::string& outputPath, int k, SpoolJob& job) {
+                   const std::string& outputPath, int k, SpoolJob& job, WriteContext& context) {
   switch (id) {
-    case WriterId::Bmp: return writers.bmp(spoolPath, outputPath, k, job);
-    case WriterId::Jpeg: return writers.jpeg(spoolPath, outputPath, k, job);
-    case WriterId::Gif: return writers.gif(spoolPath, outputPath, k, job);
-    case WriterId::Png: return writers.png(spoolPath, outputPath, k, job);
+    case WriterId::Bmp: return writers.bmp(spoolPath, outputPath, k, job, context);
+    case WriterId::Jpeg: return writers.jpeg(spoolPath, outputPath, k, job, context);
+    case WriterId::Gif: return writers.gif(spoolPath, outputPath, k, job, context);
+    case WriterId::Png: return writers.png(spoolPath, outputPath, k, job, context);
     default: return false;
   }
 }
 
 bool RunDocumentWriter(const WriterSet& writers, WriterId id, const std::string& spoolPath,
-                       const std::string& outputPath, SpoolJob& job) {
+                       const std::string& outputPath, SpoolJob& job, WriteContext& context) {
   switch (id) {
-    case WriterId::Tiff: return writers.tiff(spoolPath, outputPath, job);
-    case WriterId::Pdf: return writers.pdf(spoolPath, outputPath, job);
-    case WriterId::Text: return writers.text(spoolPath, outputPath, job, ReadSettingInt("format", "textcode", 0));
+    case WriterId::Tiff: return writers.tiff(spoolPath, outputPath, job, context);
+    case WriterId::Pdf: return writers.pdf(spoolPath, outputPath, job, context);
+    case WriterId::Text:
+      return writers.text(spoolPath, outputPath, job, ReadSettingInt("format", "textcode", 0), context);
     default: return false;
   }
 }
@@ -85,23 +62,30 @@ bool ConversionResult::AnythingWritten() const {
 }
 
 bool ConversionResult::AllWritten() const {
-  if (!writer) return false;
+  if (!writer || !report.Clean()) return false;
   if (writer->kind == WriterKind::Document) return documentWritten;
   return failedPages.empty();
 }
 
 ConversionResult ConvertPages(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
-                              const ConversionCallbacks& callbacks) {
+                              const ConversionCallbacks& callbacks, bool jobMode) {
   ConversionResult result;
   result.pageCount = job.pageCount;
   result.writer = FindWriter(outputPath);
   if (!result.writer) return result;
   const WriterSet& writers = CurrentWriters();
   const WriterRow& row = *result.writer;
+  WriteContext context;
+  context.jobMode = jobMode;
 
   if (row.kind == WriterKind::Document) {
     if (callbacks.progress) callbacks.progress(0, job.pageCount);
-    result.documentWritten = RunDocumentWriter(writers, row.id, spoolPath, outputPath, job);
+    result.documentWritten = RunDocumentWriter(writers, row.id, spoolPath, outputPath, job, context);
+    // A writer that fails says why; one that does not is still never taken for a success.
+    if (!result.documentWritten && !context.report.Mentions(0)) {
+      context.report.NotWritten(0, outputPath, "the document could not be written");
+    }
+    result.report = std::move(context.report);
     if (result.documentWritten && callbacks.afterDocument) callbacks.afterDocument(row);
     return result;
   }
@@ -110,19 +94,43 @@ ConversionResult ConvertPages(const std::string& spoolPath, const std::string& o
     if (callbacks.progress) callbacks.progress(k, job.pageCount);
     bool written = false;
     if (row.id == WriterId::Emf) {
-      auto emf = ConvertEmfPage(writers, spoolPath, outputPath, k, job);
+      auto emf = ConvertEmfPage(writers, spoolPath, outputPath, k, job, context);
       if (!emf) {
         result.failedPages.push_back(k);
         continue;
       }
       written = *emf;
     } else {
-      written = RunPageWriter(writers, row.id, spoolPath, outputPath, k, job);
+      written = RunPageWriter(writers, row.id, spoolPath, outputPath, k, job, context);
     }
-    if (!written) result.failedPages.push_back(k);
+    if (!written) {
+      result.failedPages.push_back(k);
+      if (!context.report.Mentions(k)) {
+        context.report.NotWritten(k, MakePageFileName(outputPath, k).value_or(outputPath), "the page could not be written");
+      }
+    }
     if (callbacks.afterPage) callbacks.afterPage(k);
   }
+  result.report = std::move(context.report);
   return result;
+}
+
+std::string DescribeProblem(const WriteProblem& problem, const std::string& source) {
+  std::string text = problem.file.empty() ? std::string() : problem.file + ": ";
+  std::string what = problem.page > 0 ? "page " + std::to_string(problem.page) : std::string("the document");
+  if (!source.empty()) what += " of " + source;
+  switch (problem.kind) {
+    case WriteProblem::Kind::Damaged:
+      text += what + " is damaged, written as far as it goes: " + problem.reason;
+      break;
+    case WriteProblem::Kind::Unreadable:
+      text += what + " is damaged and could not be drawn: " + problem.reason;
+      break;
+    case WriteProblem::Kind::NotWritten:
+      text += what + " could not be written: " + problem.reason;
+      break;
+  }
+  return text;
 }
 
 }  // namespace velto

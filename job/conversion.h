@@ -1,6 +1,6 @@
 #pragma once
 // Converting a read job into the output that the output path's extension names. Shared by job mode
-// (which adds the after-save launches, the opening of the result and the spool file's deletion) and by
+// (which adds the after-save launches, the opening of the result and the spool file's fate) and by
 // velto-convert (which adds none of them).
 
 #include <functional>
@@ -10,6 +10,7 @@
 
 #include "job/writer_table.h"
 #include "spool/spool_job.h"
+#include "spool/write_report.h"
 
 namespace velto {
 
@@ -28,12 +29,21 @@ struct ConversionResult {
   int pageCount = 0;
   std::vector<int> failedPages;     // one-file-per-page formats: the pages not written
   bool documentWritten = false;     // document formats
+  // Everything that went wrong, with the page and the reason: pages not written, pages drawn from a
+  // damaged metafile, a document not written.
+  WriteReport report;
 
   bool AnythingWritten() const;
+  // True only when every page and document was written whole: nothing failed and nothing was damaged.
   bool AllWritten() const;
 };
 
+// `jobMode`: the writers behave as in job mode (message boxes, the program's name buffers).
 ConversionResult ConvertPages(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
-                              const ConversionCallbacks& callbacks);
+                              const ConversionCallbacks& callbacks, bool jobMode = true);
+
+// One line for a problem, naming the file and the page (of `source`, when given):
+// "out_002.png: page 2 of job.spl is damaged, written as far as it goes: its metafile is cut short …".
+std::string DescribeProblem(const WriteProblem& problem, const std::string& source = "");
 
 }  // namespace velto

@@ -36,7 +36,10 @@ int ConvertJob(const std::string& spoolPath, const std::string& outputPath, cons
   if (!ReadSpoolJob(spoolPath, *job)) {
     // Not a job this program can read. A claimed file is moved out of the way, so that it does not
     // stand before the next job; any other file stays as it is.
-    if (IsClaimedSpoolPath(spoolPath)) KeepSpoolFile(spoolPath, "the spool file holds no readable pages");
+    if (IsClaimedSpoolPath(spoolPath)) {
+      KeepSpoolFile(spoolPath, "the spool file holds no readable pages");
+      return 1;
+    }
     return 0;
   }
   const int openFlag = ReadSettingInt("save", "chech1", 1);
@@ -54,11 +57,17 @@ int ConvertJob(const std::string& spoolPath, const std::string& outputPath, cons
   };
   ConversionResult result = ConvertPages(spoolPath, outputPath, *job, callbacks);
 
-  if (result.writer && !result.AnythingWritten()) {
-    // Deleting it now would lose the job: nothing of it reached the output.
-    std::string why = "nothing could be written to " + outputPath;
+  // An extension without a writer writes nothing by design, and the job is done with.
+  if (result.writer && !result.AllWritten()) {
+    // Deleting the job now would lose what did not reach the output: it is kept, and what went wrong is
+    // named page by page.
+    for (const WriteProblem& problem : result.report.Problems()) {
+      std::fprintf(stderr, "VeltoFaxTool: %s\n", DescribeProblem(problem).c_str());
+    }
+    const std::string why = result.AnythingWritten() ? "not every page of " + outputPath + " was written whole"
+                                                     : "nothing could be written to " + outputPath;
     KeepSpoolFile(spoolPath, why.c_str());
-    return 0;
+    return 1;
   }
   ::unlink(spoolPath.c_str());
   return 0;

@@ -103,7 +103,7 @@ int ProcessJob(const std::string& placeholder, const std::string& documentName) 
             std::fprintf(stderr, "VeltoFaxTool: the print job is kept as %s\n", kept->c_str());
           }
         }
-        return 0;
+        return 1;
       }
       platform::ShowMessageBox("路径太长，请选择较短的文件名或文件夹。", "另存为",
                                platform::MB_OK | platform::MB_ICONEXCLAMATION);
@@ -114,8 +114,7 @@ int ProcessJob(const std::string& placeholder, const std::string& documentName) 
                                             platform::MB_YESNO | platform::MB_ICONEXCLAMATION);
       if (answer != platform::IDYES) continue;
     }
-    ConvertJob(spoolPath, outputPath, documentName);
-    return 0;
+    return ConvertJob(spoolPath, outputPath, documentName);
   }
 }
 

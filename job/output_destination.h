@@ -22,7 +22,7 @@ std::string AutoSaveFolder();
 bool ChooseOutputPath(std::string& path);
 
 // The whole job: spool file, output path, conversion. `placeholder` is the command text before the "*",
-// `documentName` the text after it. Always 0.
+// `documentName` the text after it. 0, or 1 when the job was not written whole and is kept (ConvertJob).
 int ProcessJob(const std::string& placeholder, const std::string& documentName);
 
 }  // namespace velto

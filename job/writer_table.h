@@ -7,6 +7,7 @@
 #include <string>
 
 #include "spool/spool_job.h"
+#include "spool/write_report.h"
 
 namespace velto {
 
@@ -29,19 +30,24 @@ const WriterRow* WriterRows(size_t& count);
 
 // The functions that do the writing.
 struct WriterSet {
+  // Every writer reports in the context what it could not write and which pages it drew from a damaged
+  // metafile; true means its file (or document) is in place.
   using PageWriter = std::function<bool(const std::string& spoolPath, const std::string& outputPath, int k,
-                                        SpoolJob& job)>;
+                                        SpoolJob& job, WriteContext& context)>;
   using DocumentWriter = std::function<bool(const std::string& spoolPath, const std::string& outputPath,
-                                            SpoolJob& job)>;
+                                            SpoolJob& job, WriteContext& context)>;
   PageWriter bmp, jpeg, gif, png;
   DocumentWriter tiff, pdf;
-  std::function<bool(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job, int textcode)>
+  std::function<bool(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job, int textcode,
+                     WriteContext& context)>
       text;
   // EMF pages are extracted by the dispatch itself and handed to the EMF writer.
   std::function<bool(std::string& name)> makeTempPageName;
   std::function<bool(const std::string& spoolPath, const std::string& tempName, int k, SpoolJob& job)>
       extractPage;
-  std::function<bool(const std::string& pageFile, std::string& outputName, int k, const SpoolJob& job)> emf;
+  std::function<bool(const std::string& pageFile, std::string& outputName, int k, const SpoolJob& job,
+                     WriteContext& context)>
+      emf;
 };
 
 // The real writers.

@@ -1,12 +1,13 @@
 #include "raster/bmp_page_writer.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "app/settings.h"
-#include "job/page_file_name.h"
 #include "raster/extracted_page.h"
 #include "raster/page_writers.h"
+#include "raster/raster_page_output.h"
 #include "spool/stdio_file.h"
 
 namespace velto {
@@ -37,7 +38,7 @@ int BmpBitCount(int bmpcolor) {
   }
 }
 
-bool WriteBmpFile(const std::string& path, const PackedPageBitmap& bitmap) {
+bool WriteBmpFile(const std::string& path, const PackedPageBitmap& bitmap, int* systemError) {
   if (bitmap.block.size() < kInfoHeaderSize || bitmap.rowsOffset < kInfoHeaderSize) return false;
   const uint8_t* info = bitmap.block.data();
   const int width = static_cast<int>(ReadU32(info + 4));
@@ -55,11 +56,18 @@ bool WriteBmpFile(const std::string& path, const PackedPageBitmap& bitmap) {
   PutU32(header + 10, static_cast<uint32_t>(kFileHeaderSize + kInfoHeaderSize + tableBytes));
 
   StdioFile file = OpenStdioFile(path, "wb");
-  if (!file) return false;
+  if (!file) {
+    if (systemError) *systemError = errno;
+    return false;
+  }
   const size_t bodyBytes = static_cast<size_t>(fileSize - kFileHeaderSize);
   bool written = std::fwrite(header, 1, sizeof header, file.get()) == sizeof header &&
-                 std::fwrite(bitmap.block.data(), 1, bodyBytes, file.get()) == bodyBytes;
-  written = std::fclose(file.release()) == 0 && written;
+                 std::fwrite(bitmap.block.data(), 1, bodyBytes, file.get()) == bodyBytes &&
+                 std::fflush(file.get()) == 0;
+  if (!written && systemError) *systemError = errno;
+  const bool closed = std::fclose(file.release()) == 0;
+  if (written && !closed && systemError) *systemError = errno;
+  written = written && closed;
   if (!written) RemoveFileQuietly(path);  // a truncated bitmap is no page
   return written;
 }
@@ -75,12 +83,20 @@ bool RenderBmpFile(const std::string& pageFile, const std::string& outputFile) {
   return true;
 }
 
-bool WriteBmpPage(const std::string& spoolPath, const std::string& outputPath, int page, SpoolJob& job) {
-  ExtractedPage extracted;
-  if (!extracted.Extract(spoolPath, page, job)) return false;
-  std::optional<std::string> outputFile = MakePageFileName(outputPath, page);
-  if (!outputFile) return false;
-  return RenderBmpFile(extracted.Path(), *outputFile);
+bool WriteBmpPage(const std::string& spoolPath, const std::string& outputPath, int page, SpoolJob& job,
+                  WriteContext& context) {
+  const int bitCount = BmpBitCount(ReadSettingInt("format", "bmpcolor", 3));
+  RasterPageOutput output;
+  if (!output.Prepare(spoolPath, outputPath, page, job, bitCount != 1, context)) return false;
+  PackedPageBitmap bitmap;
+  if (ReadPageBitmap(output.Rendered().surface, bitCount, bitmap) == 0) {
+    return output.Fail(context, "not enough memory to read the page out");
+  }
+  const bool written = output.Write(context, [&](const std::string& path, int& systemError, std::string&) {
+    return WriteBmpFile(path, bitmap, &systemError);
+  });
+  if (written) std::remove(kPortFileName);
+  return written;
 }
 
 }  // namespace velto

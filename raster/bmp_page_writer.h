@@ -10,8 +10,8 @@ namespace velto {
 // `bmpcolor` 0, 1, 2 → 1, 4, 8 bits; 3 and every other value → 24 bits.
 int BmpBitCount(int bmpcolor);
 // Writes the file header and the packed bitmap (header, colour table, rows). False when the file cannot
-// be created or written; a partly written file is removed.
-bool WriteBmpFile(const std::string& path, const PackedPageBitmap& bitmap);
+// be created or written (errno in `systemError`); a partly written file is removed.
+bool WriteBmpFile(const std::string& path, const PackedPageBitmap& bitmap, int* systemError = nullptr);
 // Renders one page's temporary metafile and writes it as `outputFile`.
 bool RenderBmpFile(const std::string& pageFile, const std::string& outputFile);
 

@@ -1,5 +1,7 @@
 #include "raster/gif_encoder.h"
 
+#include <cerrno>
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -175,17 +177,30 @@ void GifLzwEncoder::FlushPacket() {
   }
 }
 
-bool WriteIndexedGif(std::span<const uint8_t> rows, const std::string& path, int width, int height) {
-  if (width <= 0 || height <= 0 || width > kMaxGifSide || height > kMaxGifSide) return false;
+bool WriteIndexedGif(std::span<const uint8_t> rows, const std::string& path, int width, int height, int* systemError,
+                     std::string* reason) {
+  auto refuse = [reason](std::string why) {
+    if (reason) *reason = std::move(why);
+    return false;
+  };
+  if (width <= 0 || height <= 0 || width > kMaxGifSide || height > kMaxGifSide) {
+    return refuse("a page of " + std::to_string(width) + " x " + std::to_string(height) + " pixels is too large for GIF");
+  }
   GifImage image;
-  if (!AllocateGifImage(width, height, image)) return false;
-  if (!BuildGifPalette(image, rows)) return false;
+  if (!AllocateGifImage(width, height, image)) return refuse("not enough memory for the GIF image");
+  if (!BuildGifPalette(image, rows)) return refuse("the page's rows are shorter than the image");
   StdioFile file = OpenStdioFile(path, "wb");
-  if (!file) return false;
+  if (!file) {
+    if (systemError) *systemError = errno;
+    return false;
+  }
   auto encoder = std::make_unique<GifLzwEncoder>();
   encoder->Encode(image, file.get());
-  bool written = std::ferror(file.get()) == 0;
-  written = std::fclose(file.release()) == 0 && written;
+  bool written = std::fflush(file.get()) == 0 && std::ferror(file.get()) == 0;
+  if (!written && systemError) *systemError = errno;
+  const bool closed = std::fclose(file.release()) == 0;
+  if (written && !closed && systemError) *systemError = errno;
+  written = written && closed;
   if (!written) RemoveFileQuietly(path);  // a truncated GIF is no page
   return written;
 }

@@ -52,7 +52,9 @@ class GifLzwEncoder {
 
 // Builds the indexed image from 24-bit bottom-up rows (blue, green, red, rows padded to 4 bytes) and
 // writes it as `path`. True when the file was written; false (and no file) when the image is too large
-// for GIF, memory runs out, the rows are short, or the file cannot be created or written.
-bool WriteIndexedGif(std::span<const uint8_t> rows, const std::string& path, int width, int height);
+// for GIF, memory runs out, the rows are short, or the file cannot be created or written. A failure of
+// the system's leaves its errno in `systemError`, any other its reason in `reason`.
+bool WriteIndexedGif(std::span<const uint8_t> rows, const std::string& path, int width, int height,
+                     int* systemError = nullptr, std::string* reason = nullptr);
 
 }  // namespace velto

@@ -1,6 +1,8 @@
 #include "raster/jpeg_file_writer.h"
 
+#include <cerrno>
 #include <csetjmp>
+#include <cstring>
 #include <cstdio>
 #include <new>
 
@@ -29,8 +31,9 @@ struct JpegErrorManager {
 enum class JpegRun { Written, OpenFailed, Failed };
 
 // Plain C data only in this frame: the error routine longjmps into it, so nothing here may need a
-// destructor.
-JpegRun RunCompression(const char* path, const uint8_t* image, int width, int height, int quality) {
+// destructor. `failure` receives errno and the library's message of a failed run.
+JpegRun RunCompression(const char* path, const uint8_t* image, int width, int height, int quality, int* systemError,
+                       char (&libraryMessage)[200]) {
   jpeg_compress_struct cinfo;
   JpegErrorManager errors;
   errors.message[0] = '\0';
@@ -38,6 +41,8 @@ JpegRun RunCompression(const char* path, const uint8_t* image, int width, int he
   cinfo.err = jpeg_std_error(&errors.standard);
   errors.standard.error_exit = JpegFatalError;
   if (setjmp(errors.recovery)) {
+    *systemError = errno;
+    std::memcpy(libraryMessage, errors.message, sizeof errors.message);
     jpeg_destroy_compress(&cinfo);
     if (file) std::fclose(file);
     return JpegRun::Failed;
@@ -45,6 +50,7 @@ JpegRun RunCompression(const char* path, const uint8_t* image, int width, int he
   jpeg_create_compress(&cinfo);
   file = std::fopen(path, "wb");
   if (!file) {
+    *systemError = errno;
     jpeg_destroy_compress(&cinfo);
     return JpegRun::OpenFailed;
   }
@@ -64,9 +70,12 @@ JpegRun RunCompression(const char* path, const uint8_t* image, int width, int he
   jpeg_finish_compress(&cinfo);
   std::FILE* done = file;
   file = nullptr;
+  const bool flushed = std::fflush(done) == 0 && std::ferror(done) == 0;
+  if (!flushed) *systemError = errno;
   const bool closed = std::fclose(done) == 0;
+  if (flushed && !closed) *systemError = errno;
   jpeg_destroy_compress(&cinfo);
-  return closed ? JpegRun::Written : JpegRun::Failed;
+  return flushed && closed ? JpegRun::Written : JpegRun::Failed;
 }
 
 }  // namespace
@@ -98,20 +107,40 @@ std::vector<uint8_t> ConvertRowsToRgb(const uint8_t* firstRow, uint32_t imageSiz
   return image;
 }
 
-int WriteJpegFile(const std::string& path, const uint8_t* image, int width, int height, int quality) {
-  if (!image || width <= 0 || height <= 0) return 0;
-  if (width > kMaxJpegSide || height > kMaxJpegSide) return 0;  // refused before a file is made
-  switch (RunCompression(path.c_str(), image, width, height, quality)) {
-    case JpegRun::Written:
-      return 1;
-    case JpegRun::OpenFailed: {
-      platform::ShowMessageBox("JpegFile :\nCan't open " + path + "\n", "VeltoFaxTool", platform::MB_OK);
-      return 0;
-    }
-    case JpegRun::Failed:
-      RemoveFileQuietly(path);
-      return 0;
+bool EncodeJpegFile(const std::string& path, const uint8_t* image, int width, int height, int quality,
+                    JpegFailure& failure) {
+  failure = JpegFailure{};
+  if (!image || width <= 0 || height <= 0) {
+    failure.reason = "no image to compress";
+    return false;
   }
+  if (width > kMaxJpegSide || height > kMaxJpegSide) {  // refused before a file is made
+    failure.reason = "a page of " + std::to_string(width) + " x " + std::to_string(height) + " pixels is too large for JPEG";
+    return false;
+  }
+  char libraryMessage[200] = {};
+  switch (RunCompression(path.c_str(), image, width, height, quality, &failure.systemError, libraryMessage)) {
+    case JpegRun::Written:
+      return true;
+    case JpegRun::OpenFailed:
+      failure.openFailed = true;
+      return false;
+    case JpegRun::Failed:
+      if (libraryMessage[0]) failure.reason = std::string("[libjpeg] ") + libraryMessage;
+      RemoveFileQuietly(path);
+      return false;
+  }
+  return false;
+}
+
+void ShowJpegOpenFailure(const std::string& path) {
+  platform::ShowMessageBox("JpegFile :\nCan't open " + path + "\n", "VeltoFaxTool", platform::MB_OK);
+}
+
+int WriteJpegFile(const std::string& path, const uint8_t* image, int width, int height, int quality) {
+  JpegFailure failure;
+  if (EncodeJpegFile(path, image, width, height, quality, failure)) return 1;
+  if (failure.openFailed) ShowJpegOpenFailure(path);
   return 0;
 }
 

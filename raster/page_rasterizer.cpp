@@ -9,6 +9,7 @@
 #include "platform/display.h"
 #include "platform/emf/player.h"
 #include "raster/read_out_palette.h"
+#include "spool/metafile_damage.h"
 
 namespace velto {
 namespace {
@@ -242,22 +243,36 @@ std::optional<RasterPageGeometry> StandardPageGeometry(int w0, int h0) {
 
 bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& page) {
   page = RenderedPage{};
-  std::optional<emf::Metafile> metafile = emf::Metafile::Load(pageFile);
-  if (!metafile) return false;
+  auto fail = [&page](std::string why, bool damaged) {
+    page.failure = std::move(why);
+    page.failedOnDamage = damaged;
+    return false;
+  };
+  std::string loadError;
+  std::optional<emf::Metafile> metafile = emf::Metafile::Load(pageFile, &loadError);
+  if (!metafile) return fail(UnreadablePageReason(loadError), true);
 
   int w0 = 0;
   int h0 = 0;
   // Without a page size there is nothing sensible to draw: the page is given up.
-  if (!MetafilePageSize(*metafile, w0, h0)) return false;
+  if (!MetafilePageSize(*metafile, w0, h0)) return fail("its metafile has no usable page frame", true);
   std::optional<RasterPageGeometry> geometry = StandardPageGeometry(w0, h0);
-  if (!geometry) return false;
+  if (!geometry) {
+    return fail("its page frame of " + std::to_string(w0) + " x " + std::to_string(h0) + " pixels is unusable", true);
+  }
 
   PageSurface surface;
-  if (!CreatePageSurface(geometry->width, geometry->height, colour, surface)) return false;
+  if (!CreatePageSurface(geometry->width, geometry->height, colour, surface)) {
+    return fail("not enough memory for a page of " + std::to_string(geometry->width) + " x " +
+                    std::to_string(geometry->height) + " pixels",
+                false);
+  }
   surface.bitmap->FillRect(emf::RectL{0, 0, geometry->width, geometry->height}, surface.fillBrush);
-  emf::PlayMetafile(*surface.bitmap, *metafile, geometry->playback);
+  const bool playedToEnd = emf::PlayMetafile(*surface.bitmap, *metafile, geometry->playback);
   if (!colour) surface.bitmap->SnapToMonochrome();
 
+  page.damage = MetafileDamage(*metafile);
+  if (!page.damage && !playedToEnd) page.damage = kPlaybackStoppedReason;
   page.surface = std::move(surface);
   page.width = geometry->width;
   page.height = geometry->height;

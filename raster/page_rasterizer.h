@@ -57,6 +57,12 @@ struct RenderedPage {
   int width = 0;
   int height = 0;
   std::optional<emf::Metafile> metafile;
+  // Set when the page was drawn from a damaged metafile, as far as it goes: what is wrong with it.
+  std::optional<std::string> damage;
+  // When the page could not be drawn at all: why, and whether the page itself is at fault (a damaged
+  // metafile) rather than the machine (memory).
+  std::string failure;
+  bool failedOnDamage = false;
 };
 bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& page);
 

@@ -1,5 +1,7 @@
 #include "raster/png_writer.h"
 
+#include <cerrno>
+
 #include <png.h>
 
 #include <csetjmp>
@@ -127,6 +129,7 @@ int PngWriter::Write(const Layout& layout, unsigned char** rowPointers) {
   }
   std::FILE* volatile file = nullptr;
   if (setjmp(png_jmpbuf(png))) {
+    systemError_ = errno;
     png_destroy_write_struct(&png, &info);
     if (file) std::fclose(file);
     RemoveFileQuietly(outputPath_);  // a half-written PNG is no page
@@ -134,6 +137,7 @@ int PngWriter::Write(const Layout& layout, unsigned char** rowPointers) {
   }
   file = std::fopen(outputPath_.c_str(), "wb");
   if (!file) {
+    systemError_ = errno;
     png_destroy_write_struct(&png, &info);
     return kWriteFailed;
   }
@@ -166,7 +170,10 @@ int PngWriter::Write(const Layout& layout, unsigned char** rowPointers) {
   png_destroy_write_struct(&png, &info);
   std::FILE* done = file;
   file = nullptr;
-  if (std::fclose(done) != 0) {
+  const bool flushed = std::fflush(done) == 0 && std::ferror(done) == 0;
+  if (!flushed) systemError_ = errno;
+  if (std::fclose(done) != 0 || !flushed) {
+    if (flushed) systemError_ = errno;
     RemoveFileQuietly(outputPath_);
     return kWriteFailed;
   }
@@ -175,6 +182,7 @@ int PngWriter::Write(const Layout& layout, unsigned char** rowPointers) {
 
 int PngWriter::Run() {
   message_.fill('\0');
+  systemError_ = 0;
   int result = kSuccess;
   Layout layout;
   std::vector<unsigned char*> rowPointers;

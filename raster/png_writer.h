@@ -36,6 +36,8 @@ class PngWriter {
   int Run();
   // Text of the last failure; empty after a successful run.
   const char* Message() const { return message_.data(); }
+  // errno of a failed open, write or close in the last run; 0 when the failure was not the system's.
+  int SystemError() const { return systemError_; }
 
   static const char* ResultMessage(int code);
 
@@ -46,6 +48,7 @@ class PngWriter {
   void SetMessage(const char* format, ...);
 
   std::array<char, 200> message_{};
+  int systemError_ = 0;
   std::span<const uint8_t> header_;
   std::span<const uint8_t> rows_;
   bool bitmapSet_ = false;

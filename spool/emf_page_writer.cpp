@@ -2,24 +2,45 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
-#include "job/page_file_name.h"
 #include "platform/emf/metafile.h"
+#include "platform/replacing_output_file.h"
 #include "platform/version.h"
 #include "spool/emf_page_rerecording.h"
+#include "spool/metafile_damage.h"
+#include "spool/page_file_name.h"
 #include "spool/stdio_file.h"
 
 namespace velto {
 namespace {
 
-// Writes `bytes` as the file `path`; a file that could not be written whole is removed again.
-bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
-  StdioFile out = OpenStdioFile(path, "wb");
-  if (!out) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();
-  if (std::fclose(out.release()) != 0 || !written) {
-    ::unlink(path.c_str());
+// Writes `bytes` as the file `path` in one piece: an existing file is replaced only by a complete one.
+// False with the reason when it could not be written.
+bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes, std::string& reason) {
+  platform::ReplacingOutputFile output(path);
+  if (!output.Create()) {
+    reason = output.Error();
+    return false;
+  }
+  StdioFile out = OpenStdioFile(output.TempPath(), "wb");
+  if (!out) {
+    reason = platform::SystemErrorText(errno);
+    return false;
+  }
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size() && std::fflush(out.get()) == 0;
+  int error = written ? 0 : errno;
+  if (std::fclose(out.release()) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (!written) {
+    reason = platform::SystemErrorText(error);
+    return false;
+  }
+  if (!output.Commit()) {
+    reason = output.Error();
     return false;
   }
   return true;
@@ -44,22 +65,36 @@ bool IsWindows2000() {
   return platform::QueryOsVersion(version) && version.platformId == 2 && version.major == 5 && version.minor == 0;
 }
 
-bool WriteEmfPage(const std::string& pageFile, std::string& outputName, int k, const SpoolJob&) {
-  const auto page = emf::Metafile::Load(pageFile);
-  if (!page) return false;  // the page file stays where it is
-  const PageFileRemover remover(pageFile);
-
-  auto name = MakePageFileName(outputName, k);
-  // The page's name and its terminator must fit the caller's 256-character buffer.
-  if (!name || name->size() >= kPageFileChars) return false;
-  outputName = std::move(*name);
-
-  if (!IsWindows2000()) {
-    // Exactly the page's metafile, not the spool records that the page file carries behind it.
-    WriteWholeFile(outputName, page->Bytes());
+bool WriteEmfPage(const std::string& pageFile, std::string& outputName, int k, const SpoolJob&, WriteContext& context) {
+  const std::string wanted = MakePageFileName(outputName, k).value_or(outputName);
+  std::string loadError;
+  const auto page = emf::Metafile::Load(pageFile, &loadError);
+  if (!page) {
+    // The page file stays where it is.
+    context.report.Unreadable(k, wanted, UnreadablePageReason(loadError));
     return false;
   }
-  return WriteWholeFile(outputName, RerecordEmfPage(*page));
+  const PageFileRemover remover(pageFile);
+
+  // In job mode the page's name and its terminator must fit the program's name buffer.
+  if (context.jobMode && wanted.size() >= kEmfPageNameChars) {
+    context.report.NotWritten(k, wanted, "the page's file name is longer than " +
+                                             std::to_string(kEmfPageNameChars - 1) + " characters");
+    return false;
+  }
+  outputName = wanted;
+
+  std::string reason;
+  // Exactly the page's metafile, not the spool records that the page file carries behind it; Windows
+  // 2000 records the page anew.
+  const bool written = IsWindows2000() ? WriteWholeFile(outputName, RerecordEmfPage(*page), reason)
+                                       : WriteWholeFile(outputName, page->Bytes(), reason);
+  if (!written) {
+    context.report.NotWritten(k, outputName, reason);
+    return false;
+  }
+  if (auto damage = MetafileDamage(*page)) context.report.Damaged(k, outputName, *damage);
+  return true;
 }
 
 }  // namespace velto

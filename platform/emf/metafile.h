@@ -3,6 +3,7 @@
 // Only the header's byte count belongs to the metafile; whatever follows it in a file (the trailing
 // spool records of an extracted page) is ignored.
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -57,6 +58,8 @@ class Metafile {
   const MetafileHeader& Header() const { return header_; }
   // Exactly the metafile: the header's byte count, cut to what the file holds.
   std::span<const uint8_t> Bytes() const { return std::span<const uint8_t>(data_).first(size_); }
+  // True when the file ends before the byte count that the header states: the metafile was cut short.
+  bool CutShort() const { return std::max<uint64_t>(header_.bytes, header_.headerSize) > size_; }
 
   // Calls `visit` for every record in order, the header first, up to and including EOF. A record whose
   // size is not a multiple of 4, below 8, or reaching past the metafile ends the walk, as GDI treats it.

@@ -13,9 +13,10 @@ class JobEndToEndTest : public test::JobFixture {
     WriteSettings("[save]\nsavemode=1\nautosaveformat=" + std::to_string(format) +
                   "\nautosavedir=" + out_.Path().string() + "\n");
   }
-  void RunJob(const std::string& commandText) {
+  int RunJob(const std::string& commandText) {
     CFaxToolApp app(commandText);
     EXPECT_FALSE(app.InitInstance());
+    return app.ExitCode();
   }
 };
 
@@ -65,8 +66,22 @@ TEST_F(JobEndToEndTest, ANonJobSpoolFileIsSetAsideAndTheNextJobStillRuns) {
 TEST_F(JobEndToEndTest, UnwritableFolderKeepsTheJob) {
   WriteSettings("[save]\nsavemode=1\nautosaveformat=7\nautosavedir=" + out_.File("missing") + "\n");
   std::string spool = MakeSpool("job.spl", 1);
-  RunJob("VELTO PRINT*Lost");
+  EXPECT_EQ(RunJob("VELTO PRINT*Lost"), 1);
   EXPECT_TRUE(std::filesystem::exists(spool + ".failed"));
+}
+
+TEST_F(JobEndToEndTest, ADamagedJobIsWrittenAsFarAsItGoesAndKept) {
+  AutoSave(5);
+  std::string spool = MakeSpool("job.spl", 3);
+  auto bytes = test::ReadFileBytes(spool);
+  test::WriteFileBytes(spool, std::vector<uint8_t>(bytes.begin(), bytes.end() - 60));  // cut inside page 3
+  EXPECT_EQ(RunJob("VELTO PRINT*Cut"), 1);
+  for (const char* name : {"Cut.png", "Cut_002.png", "Cut_003.png"}) EXPECT_TRUE(std::filesystem::exists(out_.File(name))) << name;
+  EXPECT_TRUE(std::filesystem::exists(spool + ".failed"));
+
+  MakeSpool("job.spl", 2);
+  EXPECT_EQ(RunJob("VELTO PRINT*Whole"), 0);
+  EXPECT_FALSE(std::filesystem::exists(windir_.File("job.spl")));
 }
 
 }  // namespace

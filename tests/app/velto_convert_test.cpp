@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
 #include "app/settings.h"
 #include "app/velto_convert.h"
+#include "platform/dialogs_scripted.h"
 #include "platform/shell_recording.h"
 #include "spool/spool_file_writer.h"
 #include "tests/support/test_support.h"
@@ -133,6 +135,63 @@ TEST_F(VeltoConvertTest, UnwritableOutputNamesFileAndPage) {
   EXPECT_NE(err_.str().find("page 2"), std::string::npos) << err_.str();
   EXPECT_EQ(Run({input, dir_.File("no/such/folder/out.txt")}), 1);
   EXPECT_NE(err_.str().find("out.txt"), std::string::npos) << err_.str();
+}
+
+TEST_F(VeltoConvertTest, MessagesGiveTheReason) {
+  std::string input = Spool(2);
+  // A missing folder, an output that is a folder: the file and the system's words.
+  EXPECT_EQ(Run({input, dir_.File("no/such/folder/out.png")}), 1);
+  EXPECT_NE(err_.str().find("out.png: page 1 of " + input + " could not be written: No such file or directory"),
+            std::string::npos) << err_.str();
+  std::filesystem::create_directory(dir_.File("taken.pdf"));
+  EXPECT_EQ(Run({input, dir_.File("taken.pdf")}), 1);
+  EXPECT_NE(err_.str().find("taken.pdf: the document of " + input + " could not be written: Is a directory"),
+            std::string::npos) << err_.str();
+  // A folder given as input is called a folder.
+  EXPECT_EQ(Run({dir_.Path().string(), dir_.File("x.png")}), 1);
+  EXPECT_NE(err_.str().find("is a folder"), std::string::npos) << err_.str();
+  // JPEG failures are velto-convert's own one line, not the program's message box, and each failure is
+  // said once.
+  platform::ScriptedDialogHost host;
+  platform::ScopedDialogHost hostScope(host);
+  EXPECT_EQ(Run({input, dir_.File("no/such/folder/out.jpg")}), 1);
+  EXPECT_TRUE(host.messages.empty());
+  const std::string said = err_.str();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+}
+
+TEST_F(VeltoConvertTest, ADamagedPageFailsInEveryFormat) {
+  // Page 3 of 3 is cut inside its metafile; page 2 of the other job has no whole header.
+  std::vector<std::vector<uint8_t>> pages{test::SimplePage(u"one"), test::SimplePage(u"two"),
+                                          test::SimplePage(u"three")};
+  const std::string whole = dir_.File("whole.spl");
+  ASSERT_TRUE(WriteSpoolFile(whole, pages));
+  auto bytes = ReadFileBytes(whole);
+  const std::string cut = dir_.File("cut.spl");
+  test::WriteFileBytes(cut, std::vector<uint8_t>(bytes.begin(), bytes.end() - 60));
+  for (const char* ext : {"bmp", "jpg", "png", "gif", "emf", "tif", "pdf", "txt"}) {
+    const std::string out = dir_.File(std::string("cut.") + ext);
+    EXPECT_EQ(Run({cut, out}), 1) << ext;
+    EXPECT_NE(err_.str().find("page 3 of " + cut + " is damaged"), std::string::npos) << ext << ": " << err_.str();
+    // Drawn as far as it goes: every format holds something of page 3.
+    EXPECT_TRUE(std::filesystem::exists(out)) << ext;
+  }
+  EXPECT_EQ(Run({whole, dir_.File("whole.png")}), 0) << err_.str();
+  EXPECT_TRUE(err_.str().empty());
+}
+
+TEST_F(VeltoConvertTest, LongPathsWorkInEveryFormat) {
+  // Job mode's fixed buffers do not apply: a path of over 300 characters works for every format.
+  std::string folder = dir_.Path().string();
+  while (folder.size() < 300) folder += "/a-rather-long-folder-name";
+  std::filesystem::create_directories(folder);
+  std::string input = Spool(2);
+  for (const char* ext : {"bmp", "jpg", "png", "gif", "emf", "tif", "pdf", "txt"}) {
+    const std::string out = folder + "/page." + ext;
+    EXPECT_EQ(Run({input, out}), 0) << ext << ": " << err_.str();
+    EXPECT_TRUE(std::filesystem::exists(out)) << ext;
+  }
+  EXPECT_TRUE(std::filesystem::exists(folder + "/page_002.emf"));
 }
 
 TEST_F(VeltoConvertTest, BatchGivesOneStatusLinePerJob) {

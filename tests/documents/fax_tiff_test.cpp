@@ -311,6 +311,7 @@ TEST_F(FaxTiffTest, PagesWithoutImageGetNoDirectory) {
   FaxTiffWriter none;
   ASSERT_TRUE(none.Open(empty, Options(TiffPageMode::Group3), 2));
   EXPECT_FALSE(none.Finish());
+  EXPECT_EQ(none.Error(), "no page of the job could be drawn");
   EXPECT_FALSE(std::filesystem::exists(empty));
   EXPECT_EQ(test::FilesIn(dir.Path().string()), (std::vector<std::string>{"gaps.tif"}));
 }
@@ -367,11 +368,12 @@ class FaxTiffJobTest : public FaxTiffTest {
   test::ScopedEnv windir{"VELTO_WINDIR", windows};
   test::ScopedEnv tmpdir{"TMPDIR", temp};
   SpoolJob job;
+  WriteContext context;
 };
 
 TEST_F(FaxTiffJobTest, DefaultsGiveDitheredGroup3WithFillOrder2) {
   const std::string path = dir.File("job.tif");
-  ASSERT_TRUE(WriteTiffDocument(dir.File("job.spl"), path, job));
+  ASSERT_TRUE(WriteTiffDocument(dir.File("job.spl"), path, job, context));
   auto dirs = DumpTags(path);
   ASSERT_EQ(dirs.size(), 3u);
   for (auto& d : dirs) {
@@ -399,7 +401,7 @@ TEST_F(FaxTiffJobTest, SettingsChooseTheFormat) {
   auto write = [&](const std::string& settings, const std::string& name) {
     Settings(settings);
     const std::string path = dir.File(name);
-    EXPECT_TRUE(WriteTiffDocument(dir.File("job.spl"), path, job)) << settings;
+    EXPECT_TRUE(WriteTiffDocument(dir.File("job.spl"), path, job, context)) << settings;
     return path;
   };
   const std::string g3a = write("tiffcompress=0\n", "a.tif");
@@ -433,18 +435,22 @@ TEST_F(FaxTiffJobTest, PagesThatCannotBeReadAreLeftOut) {
   // Page 2 points at the spool file's header, which is no metafile.
   job.pageOffset[2] = 0;
   const std::string path = dir.File("gap.tif");
-  ASSERT_TRUE(WriteTiffDocument(dir.File("job.spl"), path, job));
+  ASSERT_TRUE(WriteTiffDocument(dir.File("job.spl"), path, job, context));
   auto dirs = DumpTags(path);
   ASSERT_EQ(dirs.size(), 2u);
   EXPECT_EQ(dirs[0][297], "0 3");
   EXPECT_EQ(dirs[1][297], "2 3");
+  // The page left out is named, so the job is not taken for written whole.
+  ASSERT_EQ(context.report.Problems().size(), 1u);
+  EXPECT_EQ(context.report.Problems()[0].page, 2);
+  EXPECT_EQ(context.report.Problems()[0].kind, WriteProblem::Kind::Unreadable);
 
   // A job none of whose pages can be read gives no file.
   SpoolJob broken = job;
   for (int k = 1; k <= 3; ++k) broken.pageOffset[k] = 0;
-  EXPECT_FALSE(WriteTiffDocument(dir.File("job.spl"), dir.File("none.tif"), broken));
+  EXPECT_FALSE(WriteTiffDocument(dir.File("job.spl"), dir.File("none.tif"), broken, context));
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.tif")));
-  EXPECT_FALSE(WriteTiffDocument(dir.File("missing.spl"), dir.File("none.tif"), job));
+  EXPECT_FALSE(WriteTiffDocument(dir.File("missing.spl"), dir.File("none.tif"), job, context));
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.tif")));
   EXPECT_TRUE(test::FilesIn(temp).empty());
 }
@@ -455,7 +461,11 @@ TEST_F(FaxTiffJobTest, DamagedPageStillGivesAValidDocument) {
   for (const char* settings : {"", "tiffshpare=0\n", "tiffcompress=6\n"}) {
     Settings(settings);
     const std::string path = dir.File("damaged.tif");
-    ASSERT_TRUE(WriteTiffDocument(dir.File("damaged.spl"), path, damaged)) << settings;
+    WriteContext context;
+    ASSERT_TRUE(WriteTiffDocument(dir.File("damaged.spl"), path, damaged, context)) << settings;
+    ASSERT_EQ(context.report.Problems().size(), 1u) << settings;
+    EXPECT_EQ(context.report.Problems()[0].page, 2);
+    EXPECT_EQ(context.report.Problems()[0].kind, WriteProblem::Kind::Damaged);
     test::ToolResult info = RunTool("tiffinfo -D " + Quote(path));
     EXPECT_EQ(info.exitCode, 0) << info.output;
     EXPECT_EQ(DirectoryCount(path), 3) << settings;

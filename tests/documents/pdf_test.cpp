@@ -212,12 +212,14 @@ TEST_F(PdfDocumentTest, NoPageMeansNoFileAndBadPathsLeaveNothing) {
   EXPECT_FALSE(writer.Finish());
   EXPECT_EQ(test::ReadFileBytes(path), (std::vector<uint8_t>{'o', 'l', 'd'}));  // left as it was
 
+  EXPECT_EQ(writer.Error(), "no page of the job could be drawn");
+
   EXPECT_FALSE(writer.Open(dir.File("missing/folder/doc.pdf")));
+  EXPECT_EQ(writer.Error(), "No such file or directory");
+  // A folder of the name is refused before any page is drawn, and left as it is.
   std::filesystem::create_directory(dir.File("taken.pdf"));
-  ASSERT_TRUE(writer.Open(dir.File("taken.pdf")));
-  std::vector<uint8_t> image = TestImage(4, 4);
-  ASSERT_TRUE(writer.PlacePage(image, 4, 4));
-  EXPECT_FALSE(writer.Finish());
+  EXPECT_FALSE(writer.Open(dir.File("taken.pdf")));
+  EXPECT_EQ(writer.Error(), "Is a directory");
   EXPECT_EQ(test::FilesIn(dir.Path().string()), (std::vector<std::string>{"empty.pdf", "taken.pdf"}));
 }
 
@@ -232,7 +234,18 @@ class PdfJobTest : public PdfDocumentTest {
   std::string temp = dir.File("temp");
   test::ScopedEnv tmpdir{"TMPDIR", temp};
   SpoolJob job;
+  WriteContext context;
 };
+
+// The problems of a report as "kind page reason" lines, for comparing.
+std::vector<std::string> Problems(const WriteReport& report) {
+  std::vector<std::string> lines;
+  for (const WriteProblem& p : report.Problems()) {
+    const char* kind = p.kind == WriteProblem::Kind::Damaged ? "damaged" : p.kind == WriteProblem::Kind::Unreadable ? "unreadable" : "not written";
+    lines.push_back(std::string(kind) + " " + std::to_string(p.page));
+  }
+  return lines;
+}
 
 TEST_F(PdfJobTest, PageSizeFollowsTheScreenWidth) {
   struct Case {
@@ -242,7 +255,7 @@ TEST_F(PdfJobTest, PageSizeFollowsTheScreenWidth) {
   for (const Case& c : cases) {
     test::ScopedEnv screen("VELTO_SCREEN_WIDTH", c.screen);
     const std::string path = dir.File(std::string("screen") + c.screen + ".pdf");
-    ASSERT_TRUE(WritePdfDocument(dir.File("job.spl"), path, job)) << c.screen;
+    ASSERT_TRUE(WritePdfDocument(dir.File("job.spl"), path, job, context)) << c.screen;
     EXPECT_EQ(PageSizes(path), std::vector<std::string>(3, c.size)) << c.screen;
   }
   EXPECT_TRUE(test::FilesIn(temp).empty());  // every page file deleted
@@ -269,7 +282,7 @@ TEST_F(PdfJobTest, PageSizeFollowsTheScreenWidth) {
 TEST_F(PdfJobTest, LowColourDisplayStillGivesEveryPage) {
   test::ScopedEnv bits("VELTO_SCREEN_BITS", "4");
   const std::string path = dir.File("sixteen.pdf");
-  ASSERT_TRUE(WritePdfDocument(dir.File("job.spl"), path, job));
+  ASSERT_TRUE(WritePdfDocument(dir.File("job.spl"), path, job, context));
   EXPECT_EQ(PageSizes(path), std::vector<std::string>(3, "1220 x 1726"));
 }
 
@@ -277,14 +290,22 @@ TEST_F(PdfJobTest, UnreadablePagesAreLeftOut) {
   const std::string path = dir.File("doc.pdf");
   test::WriteFileBytes(path, std::vector<uint8_t>(5000, 'x'));  // an existing file is replaced
   job.pageOffset[2] = 0;  // the spool file's header: no metafile
-  ASSERT_TRUE(WritePdfDocument(dir.File("job.spl"), path, job));
+  ASSERT_TRUE(WritePdfDocument(dir.File("job.spl"), path, job, context));
   EXPECT_EQ(PageSizes(path).size(), 2u);
   EXPECT_EQ(RunTool("pdfinfo " + Quote(path)).exitCode, 0);
+  // The page left out is named: the document is not taken for the whole job.
+  EXPECT_EQ(Problems(context.report), std::vector<std::string>{"unreadable 2"});
 
   SpoolJob broken = job;
   for (int k = 1; k <= 3; ++k) broken.pageOffset[k] = 0;
-  EXPECT_FALSE(WritePdfDocument(dir.File("job.spl"), dir.File("none.pdf"), broken));
-  EXPECT_FALSE(WritePdfDocument(dir.File("job.spl"), dir.File("no/folder/x.pdf"), job));
+  WriteContext none;
+  EXPECT_FALSE(WritePdfDocument(dir.File("job.spl"), dir.File("none.pdf"), broken, none));
+  EXPECT_EQ(Problems(none.report), (std::vector<std::string>{"unreadable 1", "unreadable 2", "unreadable 3", "not written 0"}));
+  EXPECT_EQ(none.report.Problems().back().reason, "no page of the job could be drawn");
+  WriteContext noFolder;
+  EXPECT_FALSE(WritePdfDocument(dir.File("job.spl"), dir.File("no/folder/x.pdf"), job, noFolder));
+  ASSERT_EQ(Problems(noFolder.report), std::vector<std::string>{"not written 0"});
+  EXPECT_EQ(noFolder.report.Problems()[0].reason, "No such file or directory");
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.pdf")));
   EXPECT_TRUE(test::FilesIn(temp).empty());
 }
@@ -293,8 +314,9 @@ TEST_F(PdfJobTest, DamagedPageStillGivesAValidDocument) {
   SpoolJob damaged;
   ASSERT_TRUE(test::MakeSpoolJob(dir.File("damaged.spl"), test::PagesWithDamagedSecond(), damaged));
   const std::string path = dir.File("damaged.pdf");
-  ASSERT_TRUE(WritePdfDocument(dir.File("damaged.spl"), path, damaged));
+  ASSERT_TRUE(WritePdfDocument(dir.File("damaged.spl"), path, damaged, context));
   EXPECT_EQ(PageSizes(path).size(), 3u);
+  EXPECT_EQ(Problems(context.report), std::vector<std::string>{"damaged 2"});
   test::ToolResult render = RunTool("pdftoppm -r 9 " + Quote(path) + " " + Quote(dir.File("d")));
   EXPECT_EQ(render.exitCode, 0) << render.output;
 }

@@ -47,7 +47,7 @@ TEST_F(ConvertJobTest, PerPageJobWritesEveryPageRunsAfterSaveForEachAndOpensPage
   EnableAfterSave();
   std::string spool = MakeSpool("job.spl", 3);
   std::string out = out_.File("doc.png");
-  ConvertJob(spool, out, "My \"Doc\"");
+  EXPECT_EQ(ConvertJob(spool, out, "My \"Doc\""), 0);
   ASSERT_EQ(writers_.calls.size(), 3u);
   for (int k = 1; k <= 3; ++k) EXPECT_EQ(writers_.calls[k - 1].page, k);
   EXPECT_TRUE(std::filesystem::exists(out_.File("doc_003.png")));
@@ -60,6 +60,7 @@ TEST_F(ConvertJobTest, PerPageJobWritesEveryPageRunsAfterSaveForEachAndOpensPage
   EXPECT_EQ(opens[0].file, out);
   EXPECT_EQ(opens[0].show, platform::ShowCommand::Show);
   EXPECT_FALSE(std::filesystem::exists(spool));
+  EXPECT_FALSE(std::filesystem::exists(spool + ".failed"));
 }
 
 TEST_F(ConvertJobTest, OpenResultFlagOneOpensAllTwoOnlyTiffZeroNothing) {
@@ -91,21 +92,40 @@ TEST_F(ConvertJobTest, DocumentFormatsRunAfterSaveOnceWithPageOne) {
   EXPECT_EQ(writers_.calls.back().writer, "text1");
 }
 
-TEST_F(ConvertJobTest, FailedPagesStillGetTheirAfterPageStep) {
+TEST_F(ConvertJobTest, FailedPagesStillGetTheirAfterPageStepAndKeepTheJob) {
   EnableAfterSave();
   writers_.failPages = {1, 3};
   std::string spool = MakeSpool("job.spl", 3);
-  ConvertJob(spool, out_.File("doc.jpg"), "Doc");
+  EXPECT_EQ(ConvertJob(spool, out_.File("doc.jpg"), "Doc"), 1);
   EXPECT_EQ(Launches().size(), 3u);
   EXPECT_TRUE(OpensOfResults().empty());  // page 1 has no file to open
-  EXPECT_FALSE(std::filesystem::exists(spool));  // a partial job is done with
+  // Pages 1 and 3 would be lost for good with the spool file: the job is kept.
+  EXPECT_FALSE(std::filesystem::exists(spool));
+  EXPECT_TRUE(std::filesystem::exists(spool + ".failed"));
+}
+
+TEST_F(ConvertJobTest, ADamagedPageIsWrittenButKeepsTheJob) {
+  EnableAfterSave();
+  writers_.damagedPages = {2};
+  for (const char* name : {"doc.png", "doc.pdf"}) {
+    std::string spool = MakeSpool("job.spl", 3);
+    shell_.calls.clear();
+    EXPECT_EQ(ConvertJob(spool, out_.File(name), "Doc"), 1) << name;
+    // Everything that could be written was, and the after-save steps ran as for any written output.
+    EXPECT_TRUE(std::filesystem::exists(out_.File(name)));
+    EXPECT_FALSE(Launches().empty());
+    EXPECT_EQ(OpensOfResults().size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(spool));
+  }
+  EXPECT_TRUE(std::filesystem::exists(windir_.File("job.spl.failed")));
+  EXPECT_TRUE(std::filesystem::exists(windir_.File("job.spl.2.failed")));
 }
 
 TEST_F(ConvertJobTest, JobWithNothingWrittenIsKeptAside) {
   EnableAfterSave();
   writers_.failAll = true;
   std::string spool = MakeSpool("job.spl", 2);
-  ConvertJob(spool, out_.File("doc.bmp"), "Doc");
+  EXPECT_EQ(ConvertJob(spool, out_.File("doc.bmp"), "Doc"), 1);
   EXPECT_FALSE(std::filesystem::exists(spool));
   EXPECT_TRUE(std::filesystem::exists(spool + ".failed"));
 
@@ -118,7 +138,7 @@ TEST_F(ConvertJobTest, JobWithNothingWrittenIsKeptAside) {
 
 TEST_F(ConvertJobTest, UnknownExtensionWritesNothingAndDeletesTheSpoolFile) {
   std::string spool = MakeSpool("job.spl", 1);
-  ConvertJob(spool, out_.File("doc.tiff"), "Doc");
+  EXPECT_EQ(ConvertJob(spool, out_.File("doc.tiff"), "Doc"), 0);
   EXPECT_TRUE(writers_.calls.empty());
   EXPECT_FALSE(std::filesystem::exists(spool));
   EXPECT_FALSE(std::filesystem::exists(spool + ".failed"));
@@ -148,13 +168,14 @@ TEST_F(ConvertJobTest, EmfPagesAreExtractedByTheDispatch) {
   ASSERT_EQ(Launches().size(), 2u);  // no after-page step for the page that could not be extracted
   EXPECT_EQ(Launches()[1].parameters, "\"Scan\"\"3\"\"" + out_.File("scan_003.EMF") + "\"");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(writers_.tempDir.Path()), {}), 0);
-  EXPECT_FALSE(std::filesystem::exists(spool));
-
-  // The EMF writer reports false here even for a written page; a job with no page written is kept.
-  writers_.failPages = {1, 3};
-  spool = MakeSpool("job.spl", 3);
-  ConvertJob(spool, out_.File("other.emf"), "Scan");
+  // Page 2 is not in the output: the job is kept.
   EXPECT_TRUE(std::filesystem::exists(spool + ".failed"));
+
+  writers_.failExtraction.clear();
+  spool = MakeSpool("job.spl", 3);
+  EXPECT_EQ(ConvertJob(spool, out_.File("other.emf"), "Scan"), 0);
+  EXPECT_FALSE(std::filesystem::exists(spool));
+  EXPECT_FALSE(std::filesystem::exists(spool + ".2.failed"));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include "job/document_name.h"
 #include "job/output_format.h"
-#include "job/page_file_name.h"
+#include "spool/page_file_name.h"
 
 namespace velto {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "job/page_file_name.h"
 #include "job/writer_table.h"
+#include "spool/page_file_name.h"
 #include "tests/support/test_support.h"
 
 namespace velto::test {
@@ -23,7 +23,8 @@ class FakeWriters {
  public:
   FakeWriters() {
     auto page = [this](const char* name) {
-      return [this, name](const std::string&, const std::string& out, int k, SpoolJob&) {
+      return [this, name](const std::string&, const std::string& out, int k, SpoolJob&, WriteContext& context) {
+        if (damagedPages.count(k)) context.report.Damaged(k, MakePageFileName(out, k).value_or(out), "cut short");
         calls.push_back({name, out, k});
         if (failAll || failPages.count(k)) return false;
         WriteTextFile(MakePageFileName(out, k).value_or(out), name);
@@ -31,7 +32,8 @@ class FakeWriters {
       };
     };
     auto document = [this](const char* name) {
-      return [this, name](const std::string&, const std::string& out, SpoolJob&) {
+      return [this, name](const std::string&, const std::string& out, SpoolJob&, WriteContext& context) {
+        for (int k : damagedPages) context.report.Damaged(k, out, "cut short");
         calls.push_back({name, out, 0});
         if (failAll) return false;
         WriteTextFile(out, name);
@@ -44,7 +46,7 @@ class FakeWriters {
     set.png = page("png");
     set.tiff = document("tiff");
     set.pdf = document("pdf");
-    set.text = [this](const std::string&, const std::string& out, SpoolJob&, int textcode) {
+    set.text = [this](const std::string&, const std::string& out, SpoolJob&, int textcode, WriteContext&) {
       calls.push_back({"text" + std::to_string(textcode), out, 0});
       if (failAll) return false;
       WriteTextFile(out, "text");
@@ -61,13 +63,13 @@ class FakeWriters {
       job.pageFile = temp;
       return true;
     };
-    // Like the EMF writer on this platform: writes the page's file and reports false.
-    set.emf = [this](const std::string& pageFile, std::string& out, int k, const SpoolJob&) {
+    set.emf = [this](const std::string& pageFile, std::string& out, int k, const SpoolJob&, WriteContext&) {
       calls.push_back({"emf", out, k});
       out = MakePageFileName(out, k).value_or(out);
-      if (!failAll && !failPages.count(k)) WriteTextFile(out, "emf");
       ::unlink(pageFile.c_str());
-      return false;
+      if (failAll || failPages.count(k)) return false;
+      WriteTextFile(out, "emf");
+      return true;
     };
   }
 
@@ -76,6 +78,7 @@ class FakeWriters {
   bool failAll = false;
   std::set<int> failPages;
   std::set<int> failExtraction;
+  std::set<int> damagedPages;  // written, but reported as drawn from a damaged metafile
   TempDir tempDir;
   int tempCount = 0;
 };

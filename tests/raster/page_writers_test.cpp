@@ -63,9 +63,10 @@ class PageWritersTest : public ::testing::Test {
   test::ScopedEnv screen_{"VELTO_SCREEN_BITS", std::nullopt};
   std::string spool_;
   SpoolJob job_;
+  WriteContext context_;
 };
 
-using PageWriter = bool (*)(const std::string&, const std::string&, int, SpoolJob&);
+using PageWriter = bool (*)(const std::string&, const std::string&, int, SpoolJob&, WriteContext&);
 
 TEST_F(PageWritersTest, ThreePagesGiveThreeFilesAndLeaveNoTemporaryFiles) {
   struct Format {
@@ -75,7 +76,7 @@ TEST_F(PageWritersTest, ThreePagesGiveThreeFilesAndLeaveNoTemporaryFiles) {
   for (Format f : {Format{".bmp", WriteBmpPage}, Format{".jpg", WriteJpegPage}, Format{".png", WritePngPage},
                    Format{".gif", WriteGifPage}}) {
     const std::string output = Out(std::string("doc") + f.ext);
-    for (int k = 1; k <= 3; ++k) EXPECT_TRUE(f.write(spool_, output, k, job_)) << f.ext << " page " << k;
+    for (int k = 1; k <= 3; ++k) EXPECT_TRUE(f.write(spool_, output, k, job_, context_)) << f.ext << " page " << k;
     EXPECT_TRUE(fs::exists(Out(std::string("doc") + f.ext)));
     EXPECT_TRUE(fs::exists(Out(std::string("doc_002") + f.ext)));
     EXPECT_TRUE(fs::exists(Out(std::string("doc_003") + f.ext)));
@@ -85,10 +86,10 @@ TEST_F(PageWritersTest, ThreePagesGiveThreeFilesAndLeaveNoTemporaryFiles) {
 }
 
 TEST_F(PageWritersTest, EveryFormatDecodesToTheSamePageAsTheBitmap) {
-  ASSERT_TRUE(WriteBmpPage(spool_, Out("p.bmp"), 1, job_));
-  ASSERT_TRUE(WritePngPage(spool_, Out("p.png"), 1, job_));
-  ASSERT_TRUE(WriteGifPage(spool_, Out("p.gif"), 1, job_));
-  ASSERT_TRUE(WriteJpegPage(spool_, Out("p.jpg"), 1, job_));
+  ASSERT_TRUE(WriteBmpPage(spool_, Out("p.bmp"), 1, job_, context_));
+  ASSERT_TRUE(WritePngPage(spool_, Out("p.png"), 1, job_, context_));
+  ASSERT_TRUE(WriteGifPage(spool_, Out("p.gif"), 1, job_, context_));
+  ASSERT_TRUE(WriteJpegPage(spool_, Out("p.jpg"), 1, job_, context_));
   auto bmp = test::DecodeBmp(test::ReadFileBytes(Out("p.bmp")));
   ASSERT_TRUE(bmp);
   EXPECT_EQ(bmp->width, 201);
@@ -131,7 +132,7 @@ TEST_F(PageWritersTest, BmpDepthFollowsTheSettingAndTheFileSizeFieldIsTheLength)
     ClearSettingOverrides();
     if (c.bmpcolor) SetSettingOverride("format", "bmpcolor", *c.bmpcolor);
     const std::string path = Out("depth.bmp");
-    ASSERT_TRUE(WriteBmpPage(spool_, path, 1, job_));
+    ASSERT_TRUE(WriteBmpPage(spool_, path, 1, job_, context_));
     auto bytes = test::ReadFileBytes(path);
     ASSERT_GE(bytes.size(), 62u);
     auto u32 = [&](size_t o) { return bytes[o] | (bytes[o + 1] << 8) | (bytes[o + 2] << 16) | (uint32_t(bytes[o + 3]) << 24); };
@@ -153,7 +154,7 @@ TEST_F(PageWritersTest, BmpRemovesThePortFileInTheCurrentFolder) {
   const fs::path previous = fs::current_path();
   fs::current_path(out_);
   test::WriteTextFile("Velto Port", "left by the port");
-  EXPECT_TRUE(WriteBmpPage(spool_, Out("port.bmp"), 1, job_));
+  EXPECT_TRUE(WriteBmpPage(spool_, Out("port.bmp"), 1, job_, context_));
   EXPECT_FALSE(fs::exists(out_ / "Velto Port"));
   fs::current_path(previous);
 }
@@ -173,20 +174,20 @@ TEST_F(PageWritersTest, JpegQualityUsesTheLowByteOfTheSetting) {
                  Case{"127", "100"}}) {
     ClearSettingOverrides();
     if (c.setting) SetSettingOverride("format", "jpgcompresspos", *c.setting);
-    ASSERT_TRUE(WriteJpegPage(spool_, Out("a.jpg"), 2, job_));
+    ASSERT_TRUE(WriteJpegPage(spool_, Out("a.jpg"), 2, job_, context_));
     ClearSettingOverrides();
     SetSettingOverride("format", "jpgcompresspos", c.same);
-    ASSERT_TRUE(WriteJpegPage(spool_, Out("b.jpg"), 2, job_));
+    ASSERT_TRUE(WriteJpegPage(spool_, Out("b.jpg"), 2, job_, context_));
     EXPECT_EQ(test::ReadFileBytes(Out("a.jpg")), test::ReadFileBytes(Out("b.jpg"))) << c.setting.value_or("absent");
   }
 }
 
 TEST_F(PageWritersTest, AnExistingFileIsReplaced) {
   for (const char* name : {"old.bmp", "old.jpg", "old.png", "old.gif"}) test::WriteTextFile(Out(name), std::string(100000, 'x'));
-  EXPECT_TRUE(WriteBmpPage(spool_, Out("old.bmp"), 1, job_));
-  EXPECT_TRUE(WriteJpegPage(spool_, Out("old.jpg"), 1, job_));
-  EXPECT_TRUE(WritePngPage(spool_, Out("old.png"), 1, job_));
-  EXPECT_TRUE(WriteGifPage(spool_, Out("old.gif"), 1, job_));
+  EXPECT_TRUE(WriteBmpPage(spool_, Out("old.bmp"), 1, job_, context_));
+  EXPECT_TRUE(WriteJpegPage(spool_, Out("old.jpg"), 1, job_, context_));
+  EXPECT_TRUE(WritePngPage(spool_, Out("old.png"), 1, job_, context_));
+  EXPECT_TRUE(WriteGifPage(spool_, Out("old.gif"), 1, job_, context_));
   EXPECT_TRUE(test::DecodeBmp(test::ReadFileBytes(Out("old.bmp"))));
   EXPECT_TRUE(test::DecodeJpeg(Out("old.jpg")));
   EXPECT_TRUE(test::DecodePng(Out("old.png")));
@@ -200,23 +201,51 @@ TEST_F(PageWritersTest, AnUnwritableFolderGivesNoFileAndFailure) {
   for (auto [ext, write] : {std::pair<const char*, PageWriter>{".bmp", WriteBmpPage}, {".jpg", WriteJpegPage},
                             {".png", WritePngPage}, {".gif", WriteGifPage}}) {
     const std::string path = (out_ / "no-such-folder" / (std::string("doc") + ext)).string();
-    EXPECT_FALSE(write(spool_, path, 1, job_)) << ext;
+    WriteContext context;
+    EXPECT_FALSE(write(spool_, path, 1, job_, context)) << ext;
     EXPECT_FALSE(fs::exists(path));
     EXPECT_TRUE(TempFolderEmpty()) << ext;
+    // The page is named with the file and the system's reason.
+    ASSERT_EQ(context.report.Problems().size(), 1u) << ext;
+    EXPECT_EQ(context.report.Problems()[0].kind, WriteProblem::Kind::NotWritten);
+    EXPECT_EQ(context.report.Problems()[0].page, 1);
+    EXPECT_EQ(context.report.Problems()[0].file, path);
+    EXPECT_EQ(context.report.Problems()[0].reason, "No such file or directory");
   }
-  // Only the JPEG writer tells the user.
+  // Only the JPEG writer tells the user, and only in job mode.
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text, "JpegFile :\nCan't open " + (out_ / "no-such-folder" / "doc.jpg").string() + "\n");
   EXPECT_EQ(host.messages[0].style, platform::MB_OK);
+  WriteContext quiet;
+  quiet.jobMode = false;
+  EXPECT_FALSE(WriteJpegPage(spool_, (out_ / "no-such-folder" / "doc.jpg").string(), 1, job_, quiet));
+  EXPECT_EQ(host.messages.size(), 1u);
+  platform::SetDialogHost(nullptr);
+}
+
+TEST_F(PageWritersTest, AFolderInPlaceOfTheFileIsNeverReplaced) {
+  for (auto [ext, write] : {std::pair<const char*, PageWriter>{".bmp", WriteBmpPage}, {".jpg", WriteJpegPage},
+                            {".png", WritePngPage}, {".gif", WriteGifPage}}) {
+    const fs::path folder = out_ / (std::string("taken") + ext);
+    fs::create_directories(folder / "inside");
+    WriteContext context;
+    context.jobMode = false;
+    EXPECT_FALSE(write(spool_, folder.string(), 1, job_, context)) << ext;
+    EXPECT_TRUE(fs::is_directory(folder / "inside"));
+    ASSERT_EQ(context.report.Problems().size(), 1u);
+    EXPECT_EQ(context.report.Problems()[0].reason, "Is a directory");
+  }
+  // Nothing but the folders themselves.
+  EXPECT_EQ(std::distance(fs::directory_iterator(out_), fs::directory_iterator()), 4);
 }
 
 TEST_F(PageWritersTest, PagesThatCannotBeExtractedOrRenderedGiveNoFile) {
   for (PageWriter write : {WriteBmpPage, WriteJpegPage, WritePngPage, WriteGifPage}) {
     // No spool file.
-    EXPECT_FALSE(write(dir_.File("missing.spl"), Out("x.bmp"), 1, job_));
+    EXPECT_FALSE(write(dir_.File("missing.spl"), Out("x.bmp"), 1, job_, context_));
     // A page number outside the job.
-    EXPECT_FALSE(write(spool_, Out("x.bmp"), 4, job_));
-    EXPECT_FALSE(write(spool_, Out("x.bmp"), 0, job_));
+    EXPECT_FALSE(write(spool_, Out("x.bmp"), 4, job_, context_));
+    EXPECT_FALSE(write(spool_, Out("x.bmp"), 0, job_, context_));
     EXPECT_TRUE(TempFolderEmpty());
   }
   // A page whose metafile header gives no size (0 mm device) cannot be rendered.
@@ -227,8 +256,13 @@ TEST_F(PageWritersTest, PagesThatCannotBeExtractedOrRenderedGiveNoFile) {
   SpoolJob badJob;
   ASSERT_TRUE(ReadSpoolJob(bad, badJob));
   for (PageWriter write : {WriteBmpPage, WriteJpegPage, WritePngPage, WriteGifPage}) {
-    EXPECT_FALSE(write(bad, Out("x.bmp"), 1, badJob));
+    WriteContext context;
+    EXPECT_FALSE(write(bad, Out("x.bmp"), 1, badJob, context));
     EXPECT_TRUE(TempFolderEmpty());
+    // The page itself is at fault: it is named as damaged, not as a failed write.
+    ASSERT_EQ(context.report.Problems().size(), 1u);
+    EXPECT_EQ(context.report.Problems()[0].kind, WriteProblem::Kind::Unreadable);
+    EXPECT_EQ(context.report.Problems()[0].reason, "its metafile has no usable page frame");
   }
   EXPECT_TRUE(fs::is_empty(out_));
 }
@@ -237,13 +271,13 @@ TEST_F(PageWritersTest, LowColourDisplays) {
   for (const char* bits : {"1", "4", "8"}) {
     test::ScopedEnv screen("VELTO_SCREEN_BITS", std::string(bits));
     // JPEG and GIF read out at 24 bits whatever the display.
-    ASSERT_TRUE(WriteJpegPage(spool_, Out("low.jpg"), 1, job_));
+    ASSERT_TRUE(WriteJpegPage(spool_, Out("low.jpg"), 1, job_, context_));
     auto jpg = test::DecodeJpeg(Out("low.jpg"));
     ASSERT_TRUE(jpg);
-    ASSERT_TRUE(WriteGifPage(spool_, Out("low.gif"), 1, job_));
+    ASSERT_TRUE(WriteGifPage(spool_, Out("low.gif"), 1, job_, context_));
     ASSERT_TRUE(test::DecodeGif(test::ReadFileBytes(Out("low.gif"))));
     // PNG follows the display with a palette image.
-    ASSERT_TRUE(WritePngPage(spool_, Out("low.png"), 1, job_));
+    ASSERT_TRUE(WritePngPage(spool_, Out("low.png"), 1, job_, context_));
     auto png = test::ReadFileBytes(Out("low.png"));
     ASSERT_GT(png.size(), 26u);
     EXPECT_EQ(png[24], std::atoi(bits));  // IHDR bit depth

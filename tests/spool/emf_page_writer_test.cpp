@@ -46,7 +46,9 @@ TEST_F(EmfOutput, EveryPageIsItsOwnMetafileUnderThePageName) {
     // The page file carries the spool records behind the page; the output is the metafile alone.
     ASSERT_GT(ReadFileBytes(job.pageFile).size(), pages[k - 1].size());
     std::string output = dir.File("scan.emf");
-    EXPECT_FALSE(WriteEmfPage(job.pageFile, output, k, job)) << "an unchanged copy reports false";
+    WriteContext context;
+    EXPECT_TRUE(WriteEmfPage(job.pageFile, output, k, job, context));
+    EXPECT_TRUE(context.report.Clean());
     EXPECT_EQ(output, dir.File(expectedNames[k - 1]));
     EXPECT_EQ(ReadFileBytes(output), pages[k - 1]);
     EXPECT_FALSE(std::filesystem::exists(job.pageFile)) << "the page file is deleted";
@@ -60,7 +62,8 @@ TEST_F(EmfOutput, FailuresWriteNothing) {
   test::WriteFileBytes(notEmf, {'P', 'K', 3, 4});
   std::string output = dir.File("out.emf");
   SpoolJob job;
-  EXPECT_FALSE(WriteEmfPage(notEmf, output, 2, job));
+  WriteContext context;
+  EXPECT_FALSE(WriteEmfPage(notEmf, output, 2, job, context));
   EXPECT_EQ(output, dir.File("out.emf"));
   EXPECT_TRUE(std::filesystem::exists(notEmf));
   EXPECT_FALSE(std::filesystem::exists(dir.File("out_002.emf")));
@@ -69,18 +72,62 @@ TEST_F(EmfOutput, FailuresWriteNothing) {
   const auto pageFile = temp.File("tmpPAGE.tmp");
   test::WriteFileBytes(pageFile, test::SimplePage());
   output = dir.File("missing/out.emf");
-  EXPECT_FALSE(WriteEmfPage(pageFile, output, 1, job));
+  EXPECT_FALSE(WriteEmfPage(pageFile, output, 1, job, context));
   EXPECT_FALSE(std::filesystem::exists(output));
   EXPECT_FALSE(std::filesystem::exists(pageFile));
 
-  // A page name that does not fit 256 characters is refused.
+  // In job mode a page name must fit the program's 260-character buffer: 259 characters do, 260 do not.
+  const std::string base = dir.File(std::string(250 - dir.Path().string().size(), 'p'));
+  std::string fits = base + ".emf";  // page 2 adds "_002": 259 characters
+  ASSERT_EQ(fits.size(), 255u);
   test::WriteFileBytes(pageFile, test::SimplePage());
-  const std::string longPath = dir.File(std::string(250 - dir.Path().string().size(), 'p') + ".emf");
-  ASSERT_EQ(longPath.size(), 255u);
-  output = longPath;
-  EXPECT_FALSE(WriteEmfPage(pageFile, output, 2, job));
-  EXPECT_EQ(output, longPath);
-  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+  EXPECT_TRUE(WriteEmfPage(pageFile, fits, 2, job, context));
+  EXPECT_EQ(fits.size(), 259u);
+  std::string tooLong = base + "q.emf";
+  test::WriteFileBytes(pageFile, test::SimplePage());
+  EXPECT_FALSE(WriteEmfPage(pageFile, tooLong, 2, job, context));
+  EXPECT_EQ(tooLong, base + "q.emf");
+  // velto-convert is held to the file system's limits alone.
+  WriteContext anyLength;
+  anyLength.jobMode = false;
+  test::WriteFileBytes(pageFile, test::SimplePage());
+  EXPECT_TRUE(WriteEmfPage(pageFile, tooLong, 2, job, anyLength));
+  EXPECT_EQ(tooLong, base + "q_002.emf");
+
+  // Each failure was named with its page and reason.
+  std::vector<std::string> reasons;
+  for (const auto& p : context.report.Problems()) reasons.push_back(std::to_string(p.page) + " " + p.reason);
+  EXPECT_EQ(reasons, (std::vector<std::string>{"2 its metafile cannot be read (too short for a metafile header)",
+                                               "1 No such file or directory",
+                                               "2 the page's file name is longer than 259 characters"}));
+  EXPECT_EQ(context.report.Problems()[0].kind, WriteProblem::Kind::Unreadable);
+}
+
+TEST_F(EmfOutput, AFailedWriteLeavesTheOldFileAndACutPageIsNamedAsDamaged) {
+  const auto pageFile = temp.File("tmpPAGE.tmp");
+  SpoolJob job;
+  // A page cut short is written as far as it goes and reported as damaged.
+  std::vector<uint8_t> page = test::SimplePage(u"cut");
+  page.resize(page.size() - 20);
+  test::WriteFileBytes(pageFile, page);
+  std::string output = dir.File("cut.emf");
+  WriteContext context;
+  EXPECT_TRUE(WriteEmfPage(pageFile, output, 1, job, context));
+  EXPECT_EQ(ReadFileBytes(output), page);
+  ASSERT_EQ(context.report.Problems().size(), 1u);
+  EXPECT_EQ(context.report.Problems()[0].kind, WriteProblem::Kind::Damaged);
+
+  // A device that refuses the bytes: no success, the system's reason, and no file made beside it.
+  if (std::filesystem::exists("/dev/full")) {
+    test::WriteFileBytes(pageFile, test::SimplePage());
+    std::string full = "/dev/full";
+    WriteContext fullContext;
+    fullContext.jobMode = false;
+    EXPECT_FALSE(WriteEmfPage(pageFile, full, 1, job, fullContext));
+    ASSERT_EQ(fullContext.report.Problems().size(), 1u);
+    EXPECT_EQ(fullContext.report.Problems()[0].reason, "No space left on device");
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+  }
 }
 
 TEST(EmfPageRerecording, RectangleIsThePageSizeScaledBy096WithTheFallbackForHugePages) {

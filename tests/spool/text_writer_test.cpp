@@ -49,14 +49,17 @@ class TextOutput : public ::testing::Test {
   test::ScopedEnv tmpdir{"TMPDIR", temp.Path().string()};
 
   // Writes the pages as a spool job and converts it; returns the text file's bytes.
-  std::string Convert(const std::vector<std::vector<uint8_t>>& pages, int textcode, bool* result = nullptr) {
+  std::string Convert(const std::vector<std::vector<uint8_t>>& pages, int textcode, bool* result = nullptr,
+                      WriteReport* report = nullptr) {
     const auto spool = dir.File("job.spl");
     test::WriteFileBytes(spool, MakeSpoolFile(pages));
     SpoolJob job;
     EXPECT_TRUE(ReadSpoolJob(spool, job));
     const auto out = dir.File("job.txt");
-    const bool ok = WriteTextDocument(spool, out, job, textcode);
+    WriteContext context;
+    const bool ok = WriteTextDocument(spool, out, job, textcode, context);
     if (result) *result = ok;
+    if (report) *report = context.report;
     EXPECT_TRUE(std::filesystem::is_empty(temp.Path())) << "temporary page files left behind";
     const auto bytes = test::ReadFileBytes(out);
     return std::string(bytes.begin(), bytes.end());
@@ -148,27 +151,48 @@ TEST_F(TextOutput, UnreadablePagesAndUnwritableOutput) {
   // Page 2 keeps the signature's low half of the header size but claims a header far past the file.
   auto broken = test::SimplePage(u"lost");
   broken[6] = 1;
-  bool ok = true;
+  bool ok = false;
+  WriteReport report;
+  // The text of the other pages is written; the unreadable page is named, wherever it stands.
   const std::vector<std::vector<uint8_t>> lastBroken{test::SimplePage(u"a"), broken};
-  EXPECT_EQ(Convert(lastBroken, 1, &ok), "a");
-  EXPECT_FALSE(ok);
-  const std::vector<std::vector<uint8_t>> recovered{broken, test::SimplePage(u"b")};
-  EXPECT_EQ(Convert(recovered, 1, &ok), "b");
+  EXPECT_EQ(Convert(lastBroken, 1, &ok, &report), "a");
   EXPECT_TRUE(ok);
+  ASSERT_EQ(report.Problems().size(), 1u);
+  EXPECT_EQ(report.Problems()[0].page, 2);
+  EXPECT_EQ(report.Problems()[0].kind, WriteProblem::Kind::Unreadable);
+  const std::vector<std::vector<uint8_t>> firstBroken{broken, test::SimplePage(u"b")};
+  EXPECT_EQ(Convert(firstBroken, 1, &ok, &report), "b");
+  EXPECT_TRUE(ok);
+  ASSERT_EQ(report.Problems().size(), 1u);
+  EXPECT_EQ(report.Problems()[0].page, 1);
+
+  // A page cut short gives its text as far as it goes and is named as damaged.
+  auto cut = test::SimplePage(u"cut");
+  cut.resize(cut.size() - 20);
+  EXPECT_EQ(Convert({cut}, 1, &ok, &report), "cut");
+  ASSERT_EQ(report.Problems().size(), 1u);
+  EXPECT_EQ(report.Problems()[0].kind, WriteProblem::Kind::Damaged);
 
   SpoolJob job;
   test::WriteFileBytes(dir.File("job.spl"), MakeSpoolFile(lastBroken));
   ASSERT_TRUE(ReadSpoolJob(dir.File("job.spl"), job));
-  EXPECT_FALSE(WriteTextDocument(dir.File("job.spl"), dir.File("no-such-folder/job.txt"), job, 0));
+  WriteContext context;
+  EXPECT_FALSE(WriteTextDocument(dir.File("job.spl"), dir.File("no-such-folder/job.txt"), job, 0, context));
   EXPECT_TRUE(std::filesystem::is_empty(temp.Path()));
+  ASSERT_EQ(context.report.Problems().size(), 1u);
+  EXPECT_EQ(context.report.Problems()[0].reason, "No such file or directory");
 
   // Without a temporary name no page can be read: the job's text would be lost, so it is no success.
   {
     test::ScopedEnv noTemp("TMPDIR", temp.File("missing"));
-    EXPECT_FALSE(WriteTextDocument(dir.File("job.spl"), dir.File("job.txt"), job, 0));
+    WriteContext noTempContext;
+    EXPECT_FALSE(WriteTextDocument(dir.File("job.spl"), dir.File("job.txt"), job, 0, noTempContext));
   }
   if (std::filesystem::exists("/dev/full")) {
-    EXPECT_FALSE(WriteTextDocument(dir.File("job.spl"), "/dev/full", job, 0));
+    WriteContext full;
+    EXPECT_FALSE(WriteTextDocument(dir.File("job.spl"), "/dev/full", job, 0, full));
+    ASSERT_FALSE(full.report.Clean());
+    EXPECT_EQ(full.report.Problems().back().reason, "No space left on device");
   }
 }
 

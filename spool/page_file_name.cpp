@@ -1,4 +1,4 @@
-#include "job/page_file_name.h"
+#include "spool/page_file_name.h"
 
 #include <cstdio>
 
