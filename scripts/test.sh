@@ -17,6 +17,9 @@ else
   echo "skipped: no pseudo-terminal here"
 fi
 
+echo "== Nothing lost on a full disk or with a damaged job, through the programs"
+python3 tests/robustness/nothing_lost.py build
+
 echo "== Sanitizer build (address, undefined) and tests"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTO_SANITIZE=ON -DVELTO_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan

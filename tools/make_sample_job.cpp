@@ -1,9 +1,12 @@
 // velto-make-sample-job: writes a small two-page print job of Velto Print (an EMF spool file) recorded
 // by our own metafile recorder: shapes in colour, and text in Latin and Chinese.
 //
-//   velto-make-sample-job [OUT.spl]        (default: sample.spl)
+//   velto-make-sample-job [--pages N] [OUT.spl]     (default: 2 pages, sample.spl)
+//
+// With --pages the two sample pages alternate up to N pages (1 to 4999), for trying long jobs.
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,18 +112,41 @@ std::vector<uint8_t> SecondPage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc > 2 || (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h"))) {
-    std::fprintf(stderr, "Usage: velto-make-sample-job [OUT.spl]\n");
-    return argc > 2 ? 2 : 0;
+  constexpr const char* kUsage = "Usage: velto-make-sample-job [--pages N] [OUT.spl]\n";
+  std::string path = "sample.spl";
+  long pageCount = 2;
+  bool havePath = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::printf("%s", kUsage);
+      return 0;
+    }
+    if (a == "--pages" && i + 1 < argc) {
+      char* end = nullptr;
+      pageCount = std::strtol(argv[++i], &end, 10);
+      if (*end != '\0' || pageCount < 1 || pageCount > 4999) {
+        std::fprintf(stderr, "velto-make-sample-job: --pages takes a number from 1 to 4999\n");
+        return 2;
+      }
+    } else if (!havePath && !a.empty() && a[0] != '-') {
+      path = a;
+      havePath = true;
+    } else {
+      std::fprintf(stderr, "%s", kUsage);
+      return 2;
+    }
   }
-  std::string path = argc == 2 ? argv[1] : "sample.spl";
-  std::vector<std::vector<uint8_t>> pages{FirstPage(), SecondPage()};
+  const std::vector<uint8_t> first = FirstPage();
+  const std::vector<uint8_t> second = SecondPage();
+  std::vector<std::vector<uint8_t>> pages;
+  for (long k = 0; k < pageCount; ++k) pages.push_back(k % 2 == 0 ? first : second);
   velto::SpoolFileOptions options;
   options.documentName = u"Velto Print Sample";
   if (!velto::WriteSpoolFile(path, pages, options)) {
     std::fprintf(stderr, "velto-make-sample-job: %s: cannot write the sample job\n", path.c_str());
     return 1;
   }
-  std::printf("%s: 2 pages\n", path.c_str());
+  std::printf("%s: %ld page%s\n", path.c_str(), pageCount, pageCount == 1 ? "" : "s");
   return 0;
 }
