@@ -1,24 +1,23 @@
 #include "app/velto_convert.h"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <random>
 #include <ostream>
 #include <span>
 
 #include "app/settings.h"
 #include "job/conversion.h"
 #include "job/writer_table.h"
+#include "platform/files.h"
 #include "platform/windows_directory.h"
 #include "spool/page_file_name.h"
 #include "spool/spool_file_writer.h"
@@ -63,7 +62,7 @@ class TemporaryFile {
   TemporaryFile() = default;
   explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
   ~TemporaryFile() {
-    if (!path_.empty()) ::unlink(path_.c_str());
+    if (!path_.empty()) platform::RemoveFile(path_);
   }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -86,7 +85,7 @@ uint32_t LittleEndian32(const uint8_t* p) {
 // Recognised by content, never by name: a spool file starts with the spool header's version, a
 // metafile with its header record and the " EMF" signature at offset 40.
 InputKind RecogniseInput(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(platform::FsPath(path), std::ios::binary);
   if (!file) return InputKind::Unreadable;
   std::array<uint8_t, 44> head{};
   file.read(reinterpret_cast<char*>(head.data()), head.size());
@@ -100,23 +99,26 @@ InputKind RecogniseInput(const std::string& path) {
 
 // A lone metafile becomes a one-page spool job in the temporary directory.
 bool WrapMetafile(const std::string& input, TemporaryFile& wrapped, std::string& error) {
-  std::ifstream file(input, std::ios::binary);
+  std::ifstream file(platform::FsPath(input), std::ios::binary);
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (!file.eof() && file.fail()) {
     error = "cannot read the metafile";
     return false;
   }
-  std::string pattern = platform::TempDirectory();
-  pattern.append("/velto-convert-XXXXXX.spl");
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  int fd = ::mkstemps(name.data(), 4);
-  if (fd < 0) {
-    error = "cannot make a temporary file in " + platform::TempDirectory();
+  std::string name;
+  std::mt19937 random{std::random_device{}() ^ platform::ProcessId()};
+  for (int attempt = 0; attempt < 100 && name.empty(); ++attempt) {
+    char stem[32];
+    std::snprintf(stem, sizeof stem, "velto-convert-%08X.spl", static_cast<unsigned>(random()));
+    const std::string candidate = platform::TempDirectory() + platform::kPathSeparator + stem;
+    if (platform::CreateNewFile(candidate, true)) name = candidate;
+    else if (errno != EEXIST) break;
+  }
+  if (name.empty()) {
+    error = "cannot make a temporary file in " + platform::TempDirectory() + ": " + platform::SystemErrorText(errno);
     return false;
   }
-  ::close(fd);
-  wrapped = TemporaryFile(name.data());
+  wrapped = TemporaryFile(name);
   std::vector<std::vector<uint8_t>> pages;
   pages.push_back(std::move(bytes));
   if (!WriteSpoolFile(wrapped.Path(), pages)) {
@@ -128,7 +130,7 @@ bool WrapMetafile(const std::string& input, TemporaryFile& wrapped, std::string&
 
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
+  return std::filesystem::equivalent(platform::FsPath(a), platform::FsPath(b), ec) && !ec;
 }
 
 std::string KnownExtensions() {
@@ -187,8 +189,7 @@ int ConvertFile(const std::string& input, const std::string& output, std::ostrea
   }
   TemporaryFile wrapped;
   std::string spoolPath = input;
-  std::error_code folderError;
-  if (std::filesystem::is_directory(input, folderError)) {
+  if (platform::IsFolder(input)) {
     Complain(err, input, "is a folder; give an EMF spool file or an enhanced metafile");
     return kConvertFailed;
   }
@@ -250,7 +251,7 @@ int ConvertFile(const std::string& input, const std::string& output, std::ostrea
 namespace {
 
 int RunBatch(const std::string& listPath, std::ostream& out, std::ostream& err) {
-  std::ifstream list(listPath);
+  std::ifstream list(platform::FsPath(listPath));
   if (!list) {
     Complain(err, listPath, std::string("cannot open the batch list: ") + std::strerror(errno));
     return kConvertFailed;
@@ -324,7 +325,7 @@ int RunVeltoConvert(const std::vector<std::string>& arguments, std::ostream& out
 
   ClearSettingOverrides();
   if (iniFile) {
-    if (::access(iniFile->c_str(), R_OK) != 0) return UsageError(err, *iniFile + ": cannot read the settings file");
+    if (!std::ifstream(platform::FsPath(*iniFile))) return UsageError(err, *iniFile + ": cannot read the settings file");
     SetSettingsFile(*iniFile);
   }
   for (const auto& o : overrides) {
@@ -336,7 +337,7 @@ int RunVeltoConvert(const std::vector<std::string>& arguments, std::ostream& out
     return RunBatch(*batchList, out, err);
   }
   if (positional.size() != 2) return UsageError(err, "expected INPUT and OUTPUT");
-  return ConvertFile(positional[0], positional[1], err, ::isatty(STDERR_FILENO) == 1);
+  return ConvertFile(positional[0], positional[1], err, platform::IsTerminal(stderr));
 }
 
 }  // namespace velto

@@ -21,7 +21,6 @@
 #include "documents/pdf_page_size.h"
 #include "documents/pdf_writer.h"
 #include "platform/emf/metafile_recorder.h"
-#include "platform/emf/player.h"
 #include "platform/windows_directory.h"
 #include "raster/page_rasterizer.h"
 #include "spool/spool_file_writer.h"
@@ -106,7 +105,7 @@ int main(int argc, char** argv) {
       const double c0 = CpuMs();
       auto t0 = Clock::now();
       surface.bitmap->FillRect(emf::RectL{0, 0, w, h}, surface.fillBrush);
-      emf::PlayMetafile(*surface.bitmap, *page, emf::RectL{0, 0, w, h});
+      surface.bitmap->Play(*page, emf::RectL{0, 0, w, h});
       auto t1 = Clock::now();
       PackedPageBitmap image;
       const uint32_t bytes = ReadPageBitmap(surface, 24, image);

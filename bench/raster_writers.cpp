@@ -48,7 +48,7 @@ void Report(const char* what, double ms, double pixels) {
   std::printf("  %-22s %9.1f ms  %8.1f Mpx/s\n", what, ms, pixels / (ms * 1000.0));
 }
 
-void DrawDocument(emf::Surface& s) {
+void DrawDocument(platform::PageCanvas& s) {
   std::mt19937 random(1);
   s.FillRect(emf::RectL{0, 0, s.Width(), s.Height()}, emf::kWhite);
   for (int line = 0; line < 90; ++line) {
@@ -63,7 +63,7 @@ void DrawDocument(emf::Surface& s) {
   s.FillRect(emf::RectL{1000, 2650, 1600, 2750}, emf::MakeRgb(30, 30, 200));
 }
 
-void DrawPhoto(emf::Surface& s) {
+void DrawPhoto(platform::PageCanvas& s) {
   for (int y = 0; y < s.Height(); ++y) {
     uint32_t* row = s.Row(y);
     for (int x = 0; x < s.Width(); ++x) {
@@ -71,7 +71,7 @@ void DrawPhoto(emf::Surface& s) {
       row[x] = emf::MakeRgb(uint8_t(x * 255 / s.Width()), uint8_t(v * 255), uint8_t(y * 255 / s.Height()));
     }
   }
-  s.MarkDirty();
+  s.Changed();
 }
 
 std::optional<std::string> LargestPage(const fs::path& folder) {
@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
     Report("render", ms, double(page.width) * page.height);
     Encoders(page.surface, out);
   } else {
-    for (auto [name, draw] : {std::pair<const char*, void (*)(emf::Surface&)>{"document", DrawDocument}, {"photo", DrawPhoto}}) {
+    for (auto [name, draw] : {std::pair<const char*, void (*)(platform::PageCanvas&)>{"document", DrawDocument}, {"photo", DrawPhoto}}) {
       PageSurface page;
       CreatePageSurface(2016, 2784, true, page);
       const double start = ThreadCpuMs();

@@ -15,14 +15,27 @@ if(VELTO_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# velto_sources(VAR folder...): every .cpp below the given folders, so a part grows file by file
-# without touching the build.
+# velto_platform_filter(VAR): keeps the sources that this platform builds. A file ending in _win32.cpp
+# is the Windows twin of one ending in _posix.cpp; each platform builds its own and every other file.
+function(velto_platform_filter var)
+  set(kept ${${var}})
+  if(WIN32)
+    list(FILTER kept EXCLUDE REGEX "_posix\\.cpp$")
+  else()
+    list(FILTER kept EXCLUDE REGEX "_win32\\.cpp$")
+  endif()
+  set(${var} ${kept} PARENT_SCOPE)
+endfunction()
+
+# velto_sources(VAR folder...): every .cpp below the given folders that this platform builds, so a part
+# grows file by file without touching the build.
 function(velto_sources var)
   set(all)
   foreach(folder ${ARGN})
     file(GLOB_RECURSE found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
     list(APPEND all ${found})
   endforeach()
+  velto_platform_filter(all)
   set(${var} ${all} PARENT_SCOPE)
 endfunction()
 

@@ -1,6 +1,5 @@
 #include "documents/fax_tiff_writer.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +10,6 @@
 #include "documents/document_writers.h"
 #include "documents/pixel_rows.h"
 #include "documents/tiff_page_tags.h"
-#include "platform/emf/player.h"
 #include "platform/windows_directory.h"
 #include "spool/metafile_damage.h"
 #include "spool/page_extraction.h"
@@ -24,7 +22,7 @@ constexpr size_t kColourRowBytes = size_t{kFaxPageWidth} * 3;   // 5184
 constexpr size_t kBilevelRowBytes = size_t{kFaxPageWidth} / 8;  // 216
 
 void RemoveFile(const std::string& path) {
-  if (!path.empty()) ::unlink(path.c_str());
+  if (!path.empty()) platform::RemoveFile(path);
 }
 
 }  // namespace
@@ -81,7 +79,7 @@ bool FaxTiffWriter::Open(const std::string& outputPath, const FaxTiffOptions& op
   return true;
 }
 
-emf::Surface& FaxTiffWriter::Surface() { return *surface_.bitmap; }
+platform::PageCanvas& FaxTiffWriter::Surface() { return *surface_.bitmap; }
 
 void FaxTiffWriter::BeginPage() {
   if (surface_.Valid()) surface_.bitmap->FillRect(kFaxPageRect, surface_.fillBrush);
@@ -90,9 +88,7 @@ void FaxTiffWriter::BeginPage() {
 bool FaxTiffWriter::PlayPage(const emf::Metafile& metafile) {
   if (!surface_.Valid()) return false;
   // Stretched over the whole page, without margin and without keeping the proportions.
-  const bool playedToEnd = emf::PlayMetafile(*surface_.bitmap, metafile, kFaxPageRect);
-  if (surface_.bitmap->IsMonochrome()) surface_.bitmap->SnapToMonochrome();
-  return playedToEnd;
+  return surface_.bitmap->Play(metafile, kFaxPageRect);
 }
 
 // Colour pages: 24-bit rows, red, green, blue, top row first.
@@ -134,8 +130,7 @@ bool FaxTiffWriter::CaptureDithered(std::span<const uint8_t>& strip) {
 // inverted pixel is white, that is where the page is printed.
 bool FaxTiffWriter::CaptureDirect(std::span<const uint8_t>& strip) {
   if (directRows_.size() < kBilevelRowBytes * kFaxPageHeight) return false;
-  const emf::Surface& surface = *surface_.bitmap;
-  surface.Flush();
+  const platform::PageCanvas& surface = *surface_.bitmap;
   for (int y = 0; y < kFaxPageHeight; ++y) {
     const uint32_t* pixel = surface.Row(y);
     uint8_t* out = directRows_.data() + static_cast<size_t>(y) * kBilevelRowBytes;
@@ -233,7 +228,7 @@ bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPa
     }
     writer.BeginPage();
     std::string loadError;
-    if (auto metafile = emf::Metafile::Load(job.pageFile, &loadError)) {
+    if (auto metafile = emf::Metafile::Load(platform::FsPath(job.pageFile), &loadError)) {
       const bool playedToEnd = writer.PlayPage(*metafile);
       if (writer.FinishPage(k - 1)) {
         auto damage = MetafileDamage(*metafile);

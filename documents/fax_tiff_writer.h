@@ -42,7 +42,7 @@ class FaxTiffWriter {
 
   // Clears the surface to white for the next page; the caller then draws onto Surface().
   void BeginPage();
-  emf::Surface& Surface();
+  platform::PageCanvas& Surface();
   // Plays a page's metafile stretched over the whole fax page; false when the playback stopped before
   // the end of the metafile.
   bool PlayPage(const emf::Metafile& metafile);

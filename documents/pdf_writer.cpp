@@ -1,7 +1,6 @@
 #include "documents/pdf_writer.h"
 
 #include <cairo-pdf.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,7 +9,6 @@
 
 #include "documents/document_writers.h"
 #include "documents/pdf_page_size.h"
-#include "platform/emf/player.h"
 #include "raster/page_rasterizer.h"
 #include "platform/windows_directory.h"
 #include "spool/metafile_damage.h"
@@ -29,7 +27,7 @@ constexpr double kA4Width = 595;
 constexpr double kA4Height = 842;
 
 void RemoveFile(const std::string& path) {
-  if (!path.empty()) ::unlink(path.c_str());
+  if (!path.empty()) platform::RemoveFile(path);
 }
 
 }  // namespace
@@ -177,7 +175,7 @@ bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPat
       continue;
     }
     std::string loadError;
-    if (auto metafile = emf::Metafile::Load(job.pageFile, &loadError)) {
+    if (auto metafile = emf::Metafile::Load(platform::FsPath(job.pageFile), &loadError)) {
       if (!surface.Valid()) {
         // Made at the first page that reaches rendering; it keeps that size for the whole job, and every
         // page is drawn and placed at the surface's size.
@@ -191,7 +189,7 @@ bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPat
         const int h = surface.bitmap->Height();
         surface.bitmap->FillRect(emf::RectL{0, 0, w, h}, surface.fillBrush);
         // Stretched over the whole page image, without margin and without keeping the proportions.
-        const bool playedToEnd = emf::PlayMetafile(*surface.bitmap, *metafile, emf::RectL{0, 0, w, h});
+        const bool playedToEnd = surface.bitmap->Play(*metafile, emf::RectL{0, 0, w, h});
         // Always at 24 bits: the image is RGB whatever the display's depth.
         PackedPageBitmap image;
         const uint32_t size = ReadPageBitmap(surface, 24, image);

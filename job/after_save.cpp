@@ -1,8 +1,7 @@
 #include "job/after_save.h"
 
-#include <unistd.h>
-
 #include "app/settings.h"
+#include "platform/files.h"
 #include "spool/page_file_name.h"
 
 namespace velto {
@@ -12,7 +11,7 @@ namespace {
 // The file to launch, when one of that name exists.
 bool LaunchableFile(std::string& file) {
   file = ReadSettingText("run", "exefilename", "");
-  return !file.empty() && ::access(file.c_str(), F_OK) == 0;
+  return !file.empty() && platform::FileExists(file);
 }
 
 // Appends one parameter item in double quotes.

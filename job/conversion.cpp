@@ -1,8 +1,7 @@
 #include "job/conversion.h"
 
-#include <unistd.h>
-
 #include "app/settings.h"
+#include "platform/files.h"
 #include "spool/page_file_name.h"
 
 namespace velto {
@@ -20,14 +19,14 @@ std::optional<bool> ConvertEmfPage(const WriterSet& writers, const std::string& 
     return std::nullopt;
   }
   if (!writers.extractPage(spoolPath, tempName, k, job)) {
-    ::unlink(tempName.c_str());  // the reserved name must not stay behind
+    platform::RemoveFile(tempName);  // the reserved name must not stay behind
     context.report.NotWritten(k, pageName, "the page cannot be copied out of the print job");
     return std::nullopt;
   }
   std::string emfName = outputPath;  // the writer turns it into the page's own name
   const bool written = writers.emf(job.pageFile, emfName, k, job, context);
   // The writer deletes the page file, except when it could not read it; it is never wanted afterwards.
-  ::unlink(job.pageFile.c_str());
+  platform::RemoveFile(job.pageFile);
   return written;
 }
 

@@ -1,7 +1,5 @@
 #include "job/convert_job.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <memory>
 
@@ -9,6 +7,7 @@
 #include "job/after_save.h"
 #include "job/conversion.h"
 #include "job/spool_claim.h"
+#include "platform/files.h"
 #include "platform/shell.h"
 #include "spool/spool_reader.h"
 
@@ -16,7 +15,6 @@ namespace velto {
 
 namespace {
 
-bool FileExists(const std::string& path) { return !path.empty() && ::access(path.c_str(), F_OK) == 0; }
 
 void KeepSpoolFile(const std::string& spoolPath, const char* why) {
   if (auto kept = SetSpoolFileAside(spoolPath)) {
@@ -47,7 +45,7 @@ int ConvertJob(const std::string& spoolPath, const std::string& outputPath, cons
   ConversionCallbacks callbacks;
   callbacks.afterPage = [&](int k) {
     RunAfterSave(documentName, k, outputPath);
-    if (openFlag == 1 && k == 1 && FileExists(outputPath)) OpenResult(outputPath);
+    if (openFlag == 1 && k == 1 && platform::FileExists(outputPath)) OpenResult(outputPath);
   };
   callbacks.afterDocument = [&](const WriterRow& writer) {
     RunAfterSave(documentName, 1, outputPath);
@@ -69,7 +67,7 @@ int ConvertJob(const std::string& spoolPath, const std::string& outputPath, cons
     KeepSpoolFile(spoolPath, why.c_str());
     return 1;
   }
-  ::unlink(spoolPath.c_str());
+  platform::RemoveFile(spoolPath);
   return 0;
 }
 

@@ -1,9 +1,6 @@
 #include "job/output_destination.h"
 
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 
 #include "app/settings.h"
 #include "job/convert_job.h"
@@ -12,20 +9,12 @@
 #include "job/save_dialog.h"
 #include "job/spool_claim.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/windows_directory.h"
 
 namespace velto {
 
 namespace {
-
-bool FileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
-
-std::string HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home && *home) return home;
-  char buffer[4096];
-  if (::getcwd(buffer, sizeof buffer)) return buffer;
-  return ".";
-}
 
 std::string OverwriteQuestion(const std::string& path) {
   std::string text = "\" ";
@@ -42,13 +31,7 @@ bool FindSpoolFile(std::string& spoolPath) {
   return true;
 }
 
-std::string AutoSaveFolder() {
-  std::string folder = ReadSettingText("save", "autosavedir", "c:\\");
-  if (folder.empty() || folder == "c:\\" || folder == "C:\\") folder = HomeFolder();
-  if (folder.back() == '\\') folder.back() = platform::kPathSeparator;
-  if (folder.back() != platform::kPathSeparator) folder.push_back(platform::kPathSeparator);
-  return folder;
-}
+std::string AutoSaveFolder() { return platform::FolderOfSetting(ReadSettingText("save", "autosavedir", "c:\\")); }
 
 bool ChooseOutputPath(std::string& path) {
   CleanDocumentName(path);
@@ -109,7 +92,7 @@ int ProcessJob(const std::string& placeholder, const std::string& documentName) 
                                platform::MB_OK | platform::MB_ICONEXCLAMATION);
       continue;
     }
-    if (saveMode == 0 && ReadSettingInt("save", "chech3", 1) == 1 && FileExists(outputPath)) {
+    if (saveMode == 0 && ReadSettingInt("save", "chech3", 1) == 1 && platform::FileExists(outputPath)) {
       int answer = platform::ShowMessageBox(OverwriteQuestion(outputPath), "另存为",
                                             platform::MB_YESNO | platform::MB_ICONEXCLAMATION);
       if (answer != platform::IDYES) continue;

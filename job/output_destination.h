@@ -12,9 +12,8 @@ inline constexpr size_t kOutputPathChars = 256;  // an output path and its termi
 // `spoolPath` keeps what it held. Always true.
 bool FindSpoolFile(std::string& spoolPath);
 
-// The folder of automatic saving, ending in "/": the autosavedir setting, with a final "/" added when it
-// ends in neither "/" nor "\" (a final "\" becomes "/"). An empty value and the Windows default "c:\"
-// mean the home folder.
+// The folder of automatic saving, ending in the path separator: the autosavedir setting as the platform
+// takes it (platform::FolderOfSetting).
 std::string AutoSaveFolder();
 
 // On entry `path` holds the document name; on a true return the output path. False when the user

@@ -1,15 +1,9 @@
 #include "job/spool_claim.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <stdio.h>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <memory>
+#include <string_view>
 
+#include "platform/files.h"
 #include "platform/windows_directory.h"
 
 namespace velto {
@@ -18,32 +12,18 @@ namespace {
 
 constexpr const char* kClaimedSuffix = ".claimed";
 
-struct DirCloser {
-  void operator()(DIR* d) const { ::closedir(d); }
-};
+using platform::RenameNoReplace;
 
-bool HasSpoolExtension(const char* name) {
-  size_t length = std::char_traits<char>::length(name);
-  return length > 4 && ::strcasecmp(name + length - 4, ".spl") == 0;
-}
-
-bool IsRegularFile(const std::string& path) {
-  struct stat info {};
-  return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// Renames without ever replacing an existing file; of two processes renaming the same file, one wins.
-bool RenameNoReplace(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  // A file system without that rename: a hard link fails on an existing name, and only one process
-  // can remove the old name.
-  if (::link(from.c_str(), to.c_str()) != 0) return false;
-  if (::unlink(from.c_str()) == 0) return true;
-  int error = errno;
-  ::unlink(to.c_str());
-  errno = error;
-  return false;
+// ".spl" at the end of a name, without regard to case.
+bool HasSpoolExtension(std::string_view name) {
+  if (name.size() <= 4) return false;
+  std::string_view ending = name.substr(name.size() - 4);
+  const char* wanted = ".spl";
+  for (size_t i = 0; i < 4; ++i) {
+    const char c = ending[i] >= 'A' && ending[i] <= 'Z' ? static_cast<char>(ending[i] - 'A' + 'a') : ending[i];
+    if (c != wanted[i]) return false;
+  }
+  return true;
 }
 
 // The part of a claimed path before ".<pid>.claimed", or none when `path` is not a claimed path.
@@ -58,23 +38,23 @@ std::optional<std::string> ClaimedBase(const std::string& path) {
     if (c < '0' || c > '9') return std::nullopt;
   }
   std::string base(text.substr(0, dot));
-  if (base.size() <= 4 || ::strcasecmp(base.c_str() + base.size() - 4, ".spl") != 0) return std::nullopt;
+  if (!HasSpoolExtension(base)) return std::nullopt;
   return base;
 }
 
 }  // namespace
 
 std::optional<std::string> ClaimFirstSpoolFile(const std::string& directory) {
-  std::unique_ptr<DIR, DirCloser> dir(::opendir(directory.c_str()));
-  if (!dir) return std::nullopt;
+  auto names = platform::ListFolder(directory);
+  if (!names) return std::nullopt;
   std::string claimSuffix(1, '.');
-  claimSuffix.append(std::to_string(::getpid())).append(kClaimedSuffix);
-  while (const dirent* entry = ::readdir(dir.get())) {
-    if (!HasSpoolExtension(entry->d_name)) continue;
+  claimSuffix.append(std::to_string(platform::ProcessId())).append(kClaimedSuffix);
+  for (const std::string& name : *names) {
+    if (!HasSpoolExtension(name)) continue;
     std::string path = directory;
-    path.append(1, platform::kPathSeparator).append(entry->d_name);
+    path.append(1, platform::kPathSeparator).append(name);
     if (path.size() >= kSpoolPathChars) continue;  // would not fit; never cut into another path
-    if (!IsRegularFile(path)) continue;
+    if (!platform::IsRegularFile(path)) continue;
     std::string claimed = path + claimSuffix;
     if (RenameNoReplace(path, claimed)) return claimed;
     // Another copy took it first (or it cannot be renamed): try the next one.

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/files.h"
+
 namespace velto::platform {
 
 class ReplacingOutputFile {
@@ -38,8 +40,5 @@ class ReplacingOutputFile {
   std::string error_;
   bool inPlace_ = false;  // a device or pipe, written directly
 };
-
-// The system's text for an errno value ("No space left on device"); "unknown error" for 0.
-std::string SystemErrorText(int systemError);
 
 }  // namespace velto::platform

@@ -1,17 +1,24 @@
 #pragma once
-// Where the program keeps its files. The Windows directory is named by VELTO_WINDIR, else $HOME/.velto
-// (made on first use); it holds VeltoFaxPrint.ini, the *.spl spool files, the installed program copy and
-// the help file. The temporary directory is $TMPDIR, else /tmp.
+// Where the program keeps its files. The Windows directory holds VeltoFaxPrint.ini, the *.spl spool
+// files, the installed program copy and the help file; the temporary directory the page files.
+// On Windows they are the system's (GetWindowsDirectoryA, GetTempPathA). Elsewhere the Windows directory
+// is named by VELTO_WINDIR, else $HOME/.velto (made on first use), and the temporary directory is
+// $TMPDIR, else /tmp.
 
 #include <optional>
 #include <string>
+
+#include "platform/files.h"
 
 namespace velto::platform {
 
 // No value when the directory cannot be had (GetWindowsDirectoryA returning 0).
 std::optional<std::string> WindowsDirectory();
 std::string TempDirectory();
-// The path separator used when a Part joins "%s\%s": "/" on this platform.
-inline constexpr char kPathSeparator = '/';
+
+// The folder of the `autosavedir` setting, ending in the path separator. On Windows the text as it
+// stands with a final "\" added when it has none. Elsewhere an empty text or the Windows default
+// "c:\" means the home folder, and a final "\" is taken for "/".
+std::string FolderOfSetting(std::string folder);
 
 }  // namespace velto::platform

@@ -1,7 +1,6 @@
 #include "raster/extracted_page.h"
 
-#include <unistd.h>
-
+#include "platform/files.h"
 #include "spool/page_extraction.h"
 
 namespace velto {
@@ -23,6 +22,6 @@ bool ExtractedPage::Extract(const std::string& spoolPath, int page, SpoolJob& jo
   return ExtractPage(spoolPath, name, page, job);
 }
 
-void RemoveFileQuietly(const std::string& path) { ::unlink(path.c_str()); }
+void RemoveFileQuietly(const std::string& path) { platform::RemoveFile(path); }
 
 }  // namespace velto

@@ -9,6 +9,7 @@
 #include <jpeglib.h>
 
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "raster/extracted_page.h"
 
 namespace velto {
@@ -48,7 +49,7 @@ JpegRun RunCompression(const char* path, const uint8_t* image, int width, int he
     return JpegRun::Failed;
   }
   jpeg_create_compress(&cinfo);
-  file = std::fopen(path, "wb");
+  file = platform::OpenStdioFile(path, "wb").release();
   if (!file) {
     *systemError = errno;
     jpeg_destroy_compress(&cinfo);

@@ -7,7 +7,7 @@
 #include <new>
 
 #include "platform/display.h"
-#include "platform/emf/player.h"
+#include "platform/files.h"
 #include "raster/read_out_palette.h"
 #include "spool/metafile_damage.h"
 
@@ -72,8 +72,7 @@ inline emf::Rgb MonochromePixel(uint32_t pixel) {
 }
 
 // Bottom-up rows at `bitCount` from the surface's top-down xRGB pixels; padding bytes are zeroed.
-void ConvertRows(const emf::Surface& surface, int bitCount, uint8_t* rows) {
-  surface.Flush();
+void ConvertRows(const platform::PageCanvas& surface, int bitCount, uint8_t* rows) {
   const int width = surface.Width();
   const int height = surface.Height();
   const size_t stride = static_cast<size_t>(DibImageSize(width, 1, bitCount));
@@ -157,7 +156,7 @@ void FallbackPageSize(int& width, int& height) {
 }
 
 bool CreatePageSurface(int width, int height, bool colour, PageSurface& surface) {
-  surface.bitmap = emf::Surface::Create(width, height, colour ? emf::Surface::Kind::Colour : emf::Surface::Kind::Monochrome);
+  surface.bitmap = platform::PageCanvas::Create(width, height, colour);
   surface.fillBrush = emf::kWhite;
   return surface.bitmap != nullptr;
 }
@@ -230,7 +229,7 @@ std::optional<RasterPageGeometry> StandardPageGeometry(int w0, int h0) {
   const double width = std::trunc(w * 1.05);
   // The extra 5 % is taken from the width in both directions: top and bottom margins equal the sides.
   const double height = std::trunc(w * 0.05 + h);
-  if (width < 1 || height < 1 || width > emf::kMaxSurfaceSide || height > emf::kMaxSurfaceSide) return std::nullopt;
+  if (width < 1 || height < 1 || width > platform::kMaxCanvasSide || height > platform::kMaxCanvasSide) return std::nullopt;
   RasterPageGeometry g;
   g.scaledWidth = static_cast<int>(w);
   g.scaledHeight = static_cast<int>(h);
@@ -249,7 +248,7 @@ bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& pa
     return false;
   };
   std::string loadError;
-  std::optional<emf::Metafile> metafile = emf::Metafile::Load(pageFile, &loadError);
+  std::optional<emf::Metafile> metafile = emf::Metafile::Load(platform::FsPath(pageFile), &loadError);
   if (!metafile) return fail(UnreadablePageReason(loadError), true);
 
   int w0 = 0;
@@ -268,8 +267,7 @@ bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& pa
                 false);
   }
   surface.bitmap->FillRect(emf::RectL{0, 0, geometry->width, geometry->height}, surface.fillBrush);
-  const bool playedToEnd = emf::PlayMetafile(*surface.bitmap, *metafile, geometry->playback);
-  if (!colour) surface.bitmap->SnapToMonochrome();
+  const bool playedToEnd = surface.bitmap->Play(*metafile, geometry->playback);
 
   page.damage = MetafileDamage(*metafile);
   if (!page.damage && !playedToEnd) page.damage = kPlaybackStoppedReason;

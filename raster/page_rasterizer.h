@@ -9,14 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/emf/colour.h"
 #include "platform/emf/metafile.h"
-#include "platform/emf/surface.h"
+#include "platform/page_canvas.h"
 
 namespace velto {
 
 // The drawing surface of one page: the bitmap (drawing happens on it directly) and the white fill brush.
 struct PageSurface {
-  std::unique_ptr<emf::Surface> bitmap;
+  std::unique_ptr<platform::PageCanvas> bitmap;
   emf::Rgb fillBrush = emf::kWhite;
   bool Valid() const { return bitmap != nullptr; }
 };

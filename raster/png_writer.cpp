@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "platform/files.h"
 #include "raster/extracted_page.h"
 
 namespace velto {
@@ -135,7 +136,7 @@ int PngWriter::Write(const Layout& layout, unsigned char** rowPointers) {
     RemoveFileQuietly(outputPath_);  // a half-written PNG is no page
     return kLibpngError;
   }
-  file = std::fopen(outputPath_.c_str(), "wb");
+  file = platform::OpenStdioFile(outputPath_, "wb").release();
   if (!file) {
     systemError_ = errno;
     png_destroy_write_struct(&png, &info);

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/emf/surface.h"
+#include "platform/emf/colour.h"
 
 namespace velto {
 

@@ -1,7 +1,5 @@
 #include "spool/emf_page_writer.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 
@@ -50,7 +48,7 @@ bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes, std
 class PageFileRemover {
  public:
   explicit PageFileRemover(const std::string& path) : path_(path) {}
-  ~PageFileRemover() { ::unlink(path_.c_str()); }
+  ~PageFileRemover() { platform::RemoveFile(path_); }
   PageFileRemover(const PageFileRemover&) = delete;
   PageFileRemover& operator=(const PageFileRemover&) = delete;
 
@@ -68,7 +66,7 @@ bool IsWindows2000() {
 bool WriteEmfPage(const std::string& pageFile, std::string& outputName, int k, const SpoolJob&, WriteContext& context) {
   const std::string wanted = MakePageFileName(outputName, k).value_or(outputName);
   std::string loadError;
-  const auto page = emf::Metafile::Load(pageFile, &loadError);
+  const auto page = emf::Metafile::Load(platform::FsPath(pageFile), &loadError);
   if (!page) {
     // The page file stays where it is.
     context.report.Unreadable(k, wanted, UnreadablePageReason(loadError));

@@ -1,10 +1,5 @@
 #include "spool/page_extraction.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
-
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -21,7 +16,7 @@ constexpr int kNameAttempts = 100;
 
 // A fresh 32-bit number for the name; collisions are caught by the exclusive create.
 uint32_t UniqueNumber() {
-  static std::mt19937 engine{std::random_device{}() ^ static_cast<uint32_t>(getpid())};
+  static std::mt19937 engine{std::random_device{}() ^ platform::ProcessId()};
   return static_cast<uint32_t>(engine());
 }
 
@@ -38,9 +33,7 @@ bool MakeTempPageName(std::string& name) {
     if (candidate.size() >= kPageFileChars) return false;
     // Created exclusively and kept, so that no other process can take the name before the page is
     // written into it.
-    const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-      ::close(fd);
+    if (platform::CreateNewFile(candidate, true)) {
       name = std::move(candidate);
       return true;
     }
@@ -53,29 +46,24 @@ bool ExtractPage(const std::string& spoolPath, const std::string& tempName, int 
   if (tempName.empty() || tempName.size() >= kPageFileChars) return false;
   // A failed extraction gives the reserved name back, so that a skipped page leaves no empty file.
   auto fail = [&tempName] {
-    ::unlink(tempName.c_str());
+    platform::RemoveFile(tempName);
     return false;
   };
   if (k < 1 || k > job.pageCount) return fail();
 
   StdioFile spool = OpenStdioFile(spoolPath, "rb");
   if (!spool) return fail();
-  if (fseeko(spool.get(), 0, SEEK_END) != 0) return fail();
-  const int64_t fileSize = ftello(spool.get());
+  if (!platform::SeekFile(spool.get(), 0, SEEK_END)) return fail();
+  const int64_t fileSize = platform::TellFile(spool.get());
   if (fileSize < 0) return fail();
 
   const auto slot = static_cast<size_t>(k);
   const int64_t end = k < job.pageCount ? job.pageOffset[slot + 1] : fileSize;
-  if (fseeko(spool.get(), static_cast<off_t>(job.pageOffset[slot]), SEEK_SET) != 0) return fail();
+  if (!platform::SeekFile(spool.get(), job.pageOffset[slot], SEEK_SET)) return fail();
 
   // Truncated when it exists (the reserved name); never followed through a planted link.
-  const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return fail();
-  StdioFile page(::fdopen(fd, "wb"));
-  if (!page) {
-    ::close(fd);
-    return fail();
-  }
+  StdioFile page = platform::OpenForWritingUnlinked(tempName);
+  if (!page) return fail();
 
   // Whole blocks: the page file may carry up to 2047 bytes of what follows the page.
   std::array<uint8_t, kCopyBlockBytes> block;
@@ -83,7 +71,7 @@ bool ExtractPage(const std::string& spoolPath, const std::string& tempName, int 
     const size_t got = std::fread(block.data(), 1, block.size(), spool.get());
     if (got == 0) break;
     if (std::fwrite(block.data(), 1, got, page.get()) != got) return fail();
-    const int64_t position = ftello(spool.get());
+    const int64_t position = platform::TellFile(spool.get());
     if (position < 0 || position >= end || position >= fileSize) break;
   }
   // A page file that could not be written whole is no page file.

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "platform/emf/metafile_recorder.h"
+#include "platform/files.h"
 
 namespace velto {
 namespace {
@@ -35,7 +36,7 @@ std::vector<uint8_t> MakeSpoolFile(std::span<const std::vector<uint8_t>> pages, 
 bool WriteSpoolFile(const std::string& path, std::span<const std::vector<uint8_t>> pages,
                     const SpoolFileOptions& options) {
   auto bytes = MakeSpoolFile(pages, options);
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  std::ofstream f(platform::FsPath(path), std::ios::binary | std::ios::trunc);
   if (!f) return false;
   f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(f.flush());

@@ -1,6 +1,5 @@
 #include "spool/spool_reader.h"
 
-#include <sys/types.h>
 
 #include <algorithm>
 #include <cstring>
@@ -29,8 +28,8 @@ int64_t ContainedMetafileEnd(std::FILE* file, int64_t offset) {
   if (offset < 8) return offset;
   std::array<uint8_t, 8> record{};
   std::array<uint8_t, 4> bytesField{};
-  if (fseeko(file, static_cast<off_t>(offset - 8), SEEK_SET) != 0 || !ReadExactly(file, record)) return offset;
-  if (fseeko(file, static_cast<off_t>(offset + 48), SEEK_SET) != 0 || !ReadExactly(file, bytesField)) return offset;
+  if (!platform::SeekFile(file, offset - 8, SEEK_SET) || !ReadExactly(file, record)) return offset;
+  if (!platform::SeekFile(file, offset + 48, SEEK_SET) || !ReadExactly(file, bytesField)) return offset;
   ByteReader r(record);
   if (r.U32Or(0) != kEmriMetafileData || r.I32Or(4) <= 0) return offset;
   const int64_t metafileBytes = ByteReader(bytesField).U32Or(0);
@@ -50,7 +49,7 @@ bool CheckSpoolHeader(const std::string& spoolPath, std::array<uint8_t, 6>& sign
   const uint32_t headerSize = header.U32Or(4);
 
   // The header size is also the offset of the first record.
-  if (fseeko(file.get(), static_cast<off_t>(headerSize), SEEK_SET) != 0) return false;
+  if (!platform::SeekFile(file.get(), headerSize, SEEK_SET)) return false;
   std::array<uint8_t, 8> firstRecord{};
   if (!ReadExactly(file.get(), firstRecord)) return false;
   ByteReader record(firstRecord);

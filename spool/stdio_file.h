@@ -1,19 +1,11 @@
 #pragma once
-// A C stdio stream that closes itself on every way out.
+// A C stdio stream that closes itself on every way out, opened by a UTF-8 path on every platform.
 
-#include <cstdio>
-#include <memory>
-#include <string>
+#include "platform/files.h"
 
 namespace velto {
 
-struct StdioFileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using StdioFile = std::unique_ptr<std::FILE, StdioFileCloser>;
-
-inline StdioFile OpenStdioFile(const std::string& path, const char* mode) {
-  return StdioFile(std::fopen(path.c_str(), mode));
-}
+using platform::OpenStdioFile;
+using platform::StdioFile;
 
 }  // namespace velto

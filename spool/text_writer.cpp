@@ -1,7 +1,5 @@
 #include "spool/text_writer.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 
@@ -33,8 +31,8 @@ int TextRecordProc(const emf::Record& record, TextSink& sink) {
 
 bool ExtractPageText(const std::string& pageFile, const std::string&, TextSink& sink, std::string* problem) {
   std::string loadError;
-  const auto page = emf::Metafile::Load(pageFile, &loadError);
-  ::unlink(pageFile.c_str());
+  const auto page = emf::Metafile::Load(platform::FsPath(pageFile), &loadError);
+  platform::RemoveFile(pageFile);
   if (!page) {
     if (problem) *problem = UnreadablePageReason(loadError);
     return false;
@@ -63,7 +61,7 @@ std::optional<bool> TextOfRerecordedPage(const std::string& pageFile, const std:
     problem = copyContext.report.Problems().front().reason;
     result = false;
   }
-  ::unlink(reserved.c_str());
+  platform::RemoveFile(reserved);
   return result;
 }
 
@@ -121,9 +119,9 @@ bool WriteTextDocument(const std::string& spoolPath, const std::string& outputPa
         ++pagesRead;
         if (!problem.empty()) context.report.Damaged(k, outputPath, problem);
       }
-      ::unlink(job.pageFile.c_str());
+      platform::RemoveFile(job.pageFile);
     }
-    ::unlink(pageName.c_str());
+    platform::RemoveFile(pageName);
     // A document without the text of any page would only take the place of what was there.
     if (job.pageCount > 0 && pagesRead == 0 && !sink.writeFailed) {
       context.report.NotWritten(0, outputPath, "no page of the job could be read");

@@ -66,10 +66,4 @@ void Surface::SnapToMonochrome() {
   MarkDirty();
 }
 
-Rgb MonochromeOf(Rgb c) {
-  // Integer luminance (ITU-R 601 weights scaled by 1000).
-  unsigned lum = 299u * RedOf(c) + 587u * GreenOf(c) + 114u * BlueOf(c);
-  return lum >= 128000u ? kWhite : kBlack;
-}
-
 }  // namespace velto::emf

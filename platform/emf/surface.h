@@ -8,18 +8,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/emf/colour.h"
 #include "platform/emf/geometry.h"
 
 namespace velto::emf {
-
-// 0x00RRGGBB, as GDI's COLORREF with red and blue swapped back into reading order.
-using Rgb = uint32_t;
-inline constexpr Rgb kWhite = 0xFFFFFF;
-inline constexpr Rgb kBlack = 0x000000;
-inline constexpr Rgb MakeRgb(uint8_t r, uint8_t g, uint8_t b) { return (Rgb{r} << 16) | (Rgb{g} << 8) | b; }
-inline constexpr uint8_t RedOf(Rgb c) { return static_cast<uint8_t>(c >> 16); }
-inline constexpr uint8_t GreenOf(Rgb c) { return static_cast<uint8_t>(c >> 8); }
-inline constexpr uint8_t BlueOf(Rgb c) { return static_cast<uint8_t>(c); }
 
 // Largest surface we agree to make: 32768 pixels a side and 1 GiB of pixels.
 inline constexpr int kMaxSurfaceSide = 32768;
@@ -66,9 +58,5 @@ class Surface {
   int height_;
   Kind kind_;
 };
-
-// How a colour becomes black or white on a monochrome surface: white when its luminance is at least
-// half, so white paper stays white and black printing black.
-Rgb MonochromeOf(Rgb colour);
 
 }  // namespace velto::emf

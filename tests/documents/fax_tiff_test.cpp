@@ -33,7 +33,7 @@ struct TiffCloser {
 using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
 
 // Black printing on white paper at pixel-exact places: edges, a thin line and a fine checkerboard.
-void DrawPattern(emf::Surface& s) {
+void DrawPattern(platform::PageCanvas& s) {
   s.FillRect({0, 0, 40, 1}, emf::kBlack);         // top row, from the left edge
   s.FillRect({W - 9, 100, W, 160}, emf::kBlack);  // right edge
   s.FillRect({300, H - 1, 700, H}, emf::kBlack);  // bottom row
@@ -41,13 +41,13 @@ void DrawPattern(emf::Surface& s) {
   for (int y = 800; y < 840; ++y)
     for (int x = 900; x < 940; ++x)
       if ((x + y) % 2) s.SetPixel(x, y, emf::kBlack);
-  s.MarkDirty();
+  s.Changed();
 }
 
 // The rows the pattern must decode to: 1 = black, top row first.
-std::vector<uint8_t> ExpectedBits(const emf::Surface& s) {
+std::vector<uint8_t> ExpectedBits(const platform::PageCanvas& s) {
   std::vector<uint8_t> bits(kRowBytes * H, 0);
-  s.Flush();
+
   for (int y = 0; y < H; ++y)
     for (int x = 0; x < W; ++x)
       if (s.Pixel(x, y) == emf::kBlack) bits[y * kRowBytes + x / 8] |= uint8_t(0x80 >> (x % 8));
@@ -138,7 +138,7 @@ class FaxTiffTest : public ::testing::Test {
 
 TEST_F(FaxTiffTest, OnePageCarriesTheFaxTagsAndNothingElse) {
   const std::string path = dir.File("one.tif");
-  Written w = WriteDocument(path, Options(TiffPageMode::Group3), 1, [](emf::Surface& s, int) { DrawPattern(s); });
+  Written w = WriteDocument(path, Options(TiffPageMode::Group3), 1, [](platform::PageCanvas& s, int) { DrawPattern(s); });
   ASSERT_TRUE(w.ok);
   auto dirs = DumpTags(path);
   ASSERT_EQ(dirs.size(), 1u);
@@ -170,7 +170,7 @@ TEST_F(FaxTiffTest, OnePageCarriesTheFaxTagsAndNothingElse) {
 
 TEST_F(FaxTiffTest, ThreePagesAreNumberedPagesOfOneDocument) {
   const std::string path = dir.File("three.tif");
-  Written w = WriteDocument(path, Options(TiffPageMode::Group3), 3, [](emf::Surface& s, int page) {
+  Written w = WriteDocument(path, Options(TiffPageMode::Group3), 3, [](platform::PageCanvas& s, int page) {
     s.FillRect({104 * page, 0, 104 * page + 48, 50}, emf::kBlack);
   });
   ASSERT_TRUE(w.ok);
@@ -199,7 +199,7 @@ TEST_F(FaxTiffTest, EveryBilevelCoderGivesBackTheBits) {
       SCOPED_TRACE(testing::Message() << "compression " << c.compression << " fill order " << fillOrder);
       const std::string path = dir.File("coder.tif");
       Written w = WriteDocument(path, Options(c.mode, BilevelMethod::Dithered, fillOrder), 1,
-                                [](emf::Surface& s, int) { DrawPattern(s); });
+                                [](platform::PageCanvas& s, int) { DrawPattern(s); });
       ASSERT_TRUE(w.ok);
       auto dirs = DumpTags(path);
       ASSERT_EQ(dirs.size(), 1u);
@@ -218,7 +218,7 @@ TEST_F(FaxTiffTest, EveryBilevelCoderGivesBackTheBits) {
 TEST_F(FaxTiffTest, UncompressedCopyHasTheSameBits) {
   const std::string path = dir.File("g3.tif");
   const std::string plain = dir.File("plain.tif");
-  Written w = WriteDocument(path, Options(TiffPageMode::Group3), 1, [](emf::Surface& s, int) { DrawPattern(s); });
+  Written w = WriteDocument(path, Options(TiffPageMode::Group3), 1, [](platform::PageCanvas& s, int) { DrawPattern(s); });
   ASSERT_TRUE(w.ok);
   test::ToolResult r = RunTool("tiffcp -c none " + Quote(path) + " " + Quote(plain));
   ASSERT_EQ(r.exitCode, 0) << r.output;
@@ -229,7 +229,7 @@ TEST_F(FaxTiffTest, DirectAndDitheredAgreeOnBlackAndWhite) {
   for (auto method : {BilevelMethod::Dithered, BilevelMethod::Direct}) {
     SCOPED_TRACE(method == BilevelMethod::Direct ? "direct" : "dithered");
     const std::string path = dir.File("bw.tif");
-    Written pattern = WriteDocument(path, Options(TiffPageMode::Group4, method), 2, [](emf::Surface& s, int page) {
+    Written pattern = WriteDocument(path, Options(TiffPageMode::Group4, method), 2, [](platform::PageCanvas& s, int page) {
       if (page == 0) DrawPattern(s);
       else s.FillRect({0, 0, W, H}, emf::kBlack);
     });
@@ -242,14 +242,14 @@ TEST_F(FaxTiffTest, DirectAndDitheredAgreeOnBlackAndWhite) {
   }
   // White paper is all 0 bits.
   const std::string path = dir.File("white.tif");
-  ASSERT_TRUE(WriteDocument(path, Options(TiffPageMode::Group3, BilevelMethod::Direct), 1, [](emf::Surface&, int) {}).ok);
+  ASSERT_TRUE(WriteDocument(path, Options(TiffPageMode::Group3, BilevelMethod::Direct), 1, [](platform::PageCanvas&, int) {}).ok);
   std::vector<uint8_t> white = DecodeStrip(path, 0);
   ASSERT_EQ(white.size(), kRowBytes * H);
   EXPECT_TRUE(std::all_of(white.begin(), white.end(), [](uint8_t b) { return b == 0; }));
 }
 
 TEST_F(FaxTiffTest, ColourPagesAreUprightRgbWithoutFaxTags) {
-  auto draw = [](emf::Surface& s, int) {
+  auto draw = [](platform::PageCanvas& s, int) {
     s.FillRect({0, 0, 2, 1}, emf::MakeRgb(255, 0, 0));
     s.FillRect({W - 1, H - 1, W, H}, emf::MakeRgb(0, 0, 255));
     s.FillRect({10, 10, 11, 11}, emf::MakeRgb(1, 2, 3));
@@ -267,7 +267,7 @@ TEST_F(FaxTiffTest, ColourPagesAreUprightRgbWithoutFaxTags) {
     ASSERT_TRUE(WriteDocument(palette, Options(TiffPageMode::Colour), 1, draw).ok);
     EXPECT_EQ(test::ReadFileBytes(palette), test::ReadFileBytes(dithered));
     const std::string bilevel = dir.File("bilevel.tif");
-    Written w = WriteDocument(bilevel, Options(TiffPageMode::Group3), 1, [](emf::Surface& s, int) { DrawPattern(s); });
+    Written w = WriteDocument(bilevel, Options(TiffPageMode::Group3), 1, [](platform::PageCanvas& s, int) { DrawPattern(s); });
     ASSERT_TRUE(w.ok);
     EXPECT_EQ(DecodeStrip(bilevel, 0), w.expected);
   }
@@ -319,7 +319,7 @@ TEST_F(FaxTiffTest, PagesWithoutImageGetNoDirectory) {
 TEST_F(FaxTiffTest, ExistingFileIsReplacedAndBadPathsLeaveNothing) {
   const std::string path = dir.File("old.tif");
   test::WriteFileBytes(path, std::vector<uint8_t>(100000, 0x41));
-  ASSERT_TRUE(WriteDocument(path, Options(TiffPageMode::Group3), 1, [](emf::Surface&, int) {}).ok);
+  ASSERT_TRUE(WriteDocument(path, Options(TiffPageMode::Group3), 1, [](platform::PageCanvas&, int) {}).ok);
   EXPECT_EQ(DirectoryCount(path), 1);
   EXPECT_LT(std::filesystem::file_size(path), 100000u);
 
@@ -328,7 +328,7 @@ TEST_F(FaxTiffTest, ExistingFileIsReplacedAndBadPathsLeaveNothing) {
   EXPECT_FALSE(writer.Open(dir.Path().string() + "/", Options(TiffPageMode::Group3), 1));
   // A folder in the way of the output file: the document fails, the folder and the old file stay.
   std::filesystem::create_directory(dir.File("taken.tif"));
-  EXPECT_FALSE(WriteDocument(dir.File("taken.tif"), Options(TiffPageMode::Group3), 1, [](emf::Surface&, int) {}).ok);
+  EXPECT_FALSE(WriteDocument(dir.File("taken.tif"), Options(TiffPageMode::Group3), 1, [](platform::PageCanvas&, int) {}).ok);
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("taken.tif")));
   EXPECT_EQ(test::FilesIn(dir.Path().string()), (std::vector<std::string>{"old.tif", "taken.tif"}));
 }

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <random>
 
-#include "platform/emf/surface.h"
+#include "platform/emf/colour.h"
 #include "raster/nearest_colour.h"
 #include "tests/raster/image_decoding.h"
 #include "tests/support/test_support.h"

@@ -20,7 +20,7 @@ TEST(JpegRows, ConverterTurnsPaddedBottomUpBgrIntoUprightPackedRgb) {
   page.bitmap->FillRect(RectL{0, 0, 5, 3}, emf::kWhite);
   page.bitmap->SetPixel(0, 0, emf::MakeRgb(1, 2, 3));
   page.bitmap->SetPixel(4, 2, emf::MakeRgb(250, 251, 252));
-  page.bitmap->MarkDirty();
+  page.bitmap->Changed();
   PackedPageBitmap bitmap;
   const uint32_t size = ReadPageBitmap(page, 24, bitmap);
   ASSERT_EQ(size, 48u);

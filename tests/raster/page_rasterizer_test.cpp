@@ -158,7 +158,7 @@ PageSurface SmallColourSurface() {
   s.bitmap->SetPixel(0, 0, emf::MakeRgb(0x10, 0x20, 0x30));  // top left
   s.bitmap->SetPixel(4, 2, emf::MakeRgb(0xFF, 0x00, 0x00));  // bottom right
   s.bitmap->SetPixel(1, 2, emf::MakeRgb(0x00, 0x00, 0x90));  // bottom row
-  s.bitmap->MarkDirty();
+  s.bitmap->Changed();
   return s;
 }
 

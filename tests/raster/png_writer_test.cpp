@@ -23,7 +23,7 @@ PageSurface TestPage() {
   s.bitmap->FillRect(RectL{6, 0, 7, 5}, emf::MakeRgb(0, 0, 255));
   s.bitmap->FillRect(RectL{0, 4, 6, 5}, emf::MakeRgb(0, 128, 0));
   s.bitmap->SetPixel(0, 0, emf::MakeRgb(255, 0, 0));
-  s.bitmap->MarkDirty();
+  s.bitmap->Changed();
   return s;
 }
 

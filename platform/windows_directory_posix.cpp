@@ -21,6 +21,19 @@ std::optional<std::string> WindowsDirectory() {
   return dir;
 }
 
+std::string FolderOfSetting(std::string folder) {
+  if (folder.empty() || folder == "c:\\" || folder == "C:\\") {
+    if (const char* home = std::getenv("HOME"); home && *home) {
+      folder = home;
+    } else {
+      folder = CurrentFolder();
+    }
+  }
+  if (folder.back() == '\\') folder.back() = '/';
+  if (folder.back() != '/') folder.push_back('/');
+  return folder;
+}
+
 std::string TempDirectory() {
   std::string dir = "/tmp";
   if (const char* env = std::getenv("TMPDIR"); env && *env) dir = env;
