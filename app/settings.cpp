@@ -1,7 +1,9 @@
 #include "app/settings.h"
 
+#include <filesystem>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/profile_values.h"
 
@@ -52,8 +54,13 @@ std::string ReadSettingText(std::string_view section, std::string_view key, std:
 }
 
 void SetSettingsFile(std::optional<std::string> path) {
-  // A file given without a folder means the file in the current folder, not one in the Windows directory.
-  if (path && path->find('/') == std::string::npos) *path = "./" + *path;
+  // A file given without a folder means the file in the current folder, not one in the Windows directory:
+  // the profile functions are given its full path.
+  if (path) {
+    std::error_code ec;
+    const auto full = std::filesystem::absolute(platform::FsPath(*path), ec);
+    if (!ec) *path = platform::Utf8Path(full);
+  }
   Source().file = std::move(path);
 }
 

@@ -39,11 +39,14 @@ function(velto_sources var)
   set(${var} ${all} PARENT_SCOPE)
 endfunction()
 
-# velto_program_per_file(folder prefix libs...): one executable per .cpp of a folder.
+# velto_program_per_file(folder prefix libs...): one executable per .cpp of a folder that this platform
+# builds (a _posix or _win32 ending names the platform and is not part of the program's name).
 function(velto_program_per_file folder prefix)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  velto_platform_filter(sources)
   foreach(source ${sources})
     get_filename_component(stem ${source} NAME_WE)
+    string(REGEX REPLACE "_(posix|win32)$" "" stem ${stem})
     string(REPLACE "_" "-" stem ${stem})
     add_executable(${prefix}${stem} ${source})
     target_link_libraries(${prefix}${stem} PRIVATE ${ARGN})

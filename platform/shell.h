@@ -1,9 +1,9 @@
 #pragma once
 // The shell: opening a file or address with its associated program, and starting programs.
-// The system shell opens through xdg-open when it exists and starts executables directly, never through
-// a command interpreter and never waiting unless asked. Tests put a recording double in its place.
-// Programs that are Windows system tools here (rundll32 printui.dll, hh) are served by built-in commands
-// that other layers register.
+// On Windows the system's ShellExecute and CreateProcess. Elsewhere the system shell opens through
+// xdg-open when it exists and starts executables directly, never through a command interpreter and never
+// waiting unless asked; programs that are Windows system tools (rundll32 printui.dll, hh) are served
+// there by built-in commands that other layers register. Tests put a recording double in its place.
 
 #include <functional>
 #include <string>
@@ -38,7 +38,8 @@ Shell& CurrentShell();
 void SetShell(Shell* shell);
 
 // A program that this platform provides itself (for instance "rundll32" with "printui.dll,PrintUIEntry").
-// It receives the arguments after the program name and returns its exit code.
+// It receives the arguments after the program name and returns its exit code. Windows has the real
+// programs: registering does nothing there.
 using BuiltinProgram = std::function<int(const std::vector<std::string>& arguments)>;
 // Registers `program` (compared without case, with or without ".exe") for the system shell's Run and Open.
 void RegisterBuiltinProgram(const std::string& program, BuiltinProgram handler);

@@ -49,7 +49,7 @@ std::vector<uint8_t> RecordTestPage(const platform::PrinterRecord& record) {
 
   char when[64] = "";
   std::time_t now = std::time(nullptr);
-  if (std::tm local{}; localtime_r(&now, &local)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+  if (const std::tm* local = std::localtime(&now)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", local);
   const std::string lines[] = {
       "如果您能看到这一页，说明打印机已正确安装。",
       "",

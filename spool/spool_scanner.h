@@ -24,6 +24,25 @@ inline constexpr size_t kPageSignatureBytes = 6;
 inline constexpr size_t kEmfSignatureOffset = 40;
 inline constexpr uint8_t kEmfSignature[4] = {0x20, 0x45, 0x4D, 0x46};  // " EMF"
 
+// The first " EMF" signature in [data, data + size), or null: memmem where the C library has it, a
+// scan for the signature's first byte elsewhere.
+inline const uint8_t* FindSignature(const uint8_t* data, size_t size) {
+#if defined(__GLIBC__)
+  return static_cast<const uint8_t*>(memmem(data, size, kEmfSignature, sizeof kEmfSignature));
+#else
+  const uint8_t* end = data + size;
+  while (size >= sizeof kEmfSignature) {
+    const size_t starts = size - sizeof kEmfSignature + 1;
+    const auto* first = static_cast<const uint8_t*>(std::memchr(data, kEmfSignature[0], starts));
+    if (!first) return nullptr;
+    if (std::memcmp(first, kEmfSignature, sizeof kEmfSignature) == 0) return first;
+    data = first + 1;
+    size = static_cast<size_t>(end - data);
+  }
+  return nullptr;
+#endif
+}
+
 class SpoolPageScanner {
  public:
   explicit SpoolPageScanner(const std::array<uint8_t, kPageSignatureBytes>& signature) : signature_(signature) {}
@@ -50,7 +69,7 @@ class SpoolPageScanner {
         // taken in increasing order this examines the same positions as a byte-by-byte walk.
         while (pos <= last) {
           const size_t from = pos + kEmfSignatureOffset;
-          const void* hit = memmem(window.data() + from, held - from, kEmfSignature, sizeof kEmfSignature);
+          const uint8_t* hit = FindSignature(window.data() + from, held - from);
           if (!hit) {
             pos = last + 1;
             break;

@@ -1,0 +1,29 @@
+#include <windows.h>
+
+#include "platform/text_encoding.h"
+#include "platform/windows_directory.h"
+
+namespace velto::platform {
+
+std::optional<std::string> WindowsDirectory() {
+  wchar_t buffer[MAX_PATH];
+  const UINT length = ::GetWindowsDirectoryW(buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
+  return Utf8(std::wstring_view(buffer, length));
+}
+
+std::string TempDirectory() {
+  wchar_t buffer[MAX_PATH + 1];
+  DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH) return ".";
+  // Without its final backslash, as the other platform gives it; a drive's root keeps it.
+  if (length > 3 && buffer[length - 1] == L'\\') --length;
+  return Utf8(std::wstring_view(buffer, length));
+}
+
+std::string FolderOfSetting(std::string folder) {
+  if (folder.empty() || folder.back() != '\\') folder.push_back('\\');
+  return folder;
+}
+
+}  // namespace velto::platform
