@@ -39,16 +39,6 @@ CommandModes SystemCommandModes() {
   };
 }
 
-std::string CommandTextFromArguments(int argc, const char* const* argv) {
-  std::string text;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) text.push_back(' ');
-    text += argv[i];
-  }
-  size_t start = text.find_first_not_of(" \t");
-  return start == std::string::npos ? std::string() : text.substr(start);
-}
-
 CFaxToolApp::CFaxToolApp(std::string commandText, CommandModes modes)
     : commandText_(std::move(commandText)), modes_(std::move(modes)) {}
 

@@ -25,9 +25,6 @@ struct CommandModes {
 };
 CommandModes SystemCommandModes();
 
-// The command text: the program's arguments joined by single blanks, leading blanks skipped.
-std::string CommandTextFromArguments(int argc, const char* const* argv);
-
 class CFaxToolApp {
  public:
   explicit CFaxToolApp(std::string commandText, CommandModes modes = SystemCommandModes());

@@ -1,13 +1,12 @@
 // velto-convert: the converter without the print-job side effects.
 #include <iostream>
-#include <string>
-#include <vector>
 
 #include "app/velto_convert.h"
 #include "platform/page_memory.h"
+#include "platform/program_arguments.h"
 
 int main(int argc, char** argv) {
   velto::platform::KeepPageBuffersBetweenPages();
-  std::vector<std::string> arguments(argv + 1, argv + argc);
-  return velto::RunVeltoConvert(arguments, std::cout, std::cerr);
+  velto::platform::PrepareStandardStreams(false);
+  return velto::RunVeltoConvert(velto::platform::ProgramArguments(argc, argv), std::cout, std::cerr);
 }

@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "app/fax_tool_app.h"
+#include "platform/program_arguments.h"
 #include "tests/job/fake_writers.h"
 #include "tests/job/job_fixture.h"
 
@@ -53,14 +54,14 @@ TEST(CFaxToolApp, RunsExactlyTheOneModeAndNeverEntersAMessageLoop) {
   EXPECT_EQ(ran, (std::vector<std::string>{"install", "uninstall", "job:VELTO PRINT*x", "panel"}));
 }
 
-TEST(CommandTextFromArguments, JoinsWithSingleBlanks) {
+TEST(ProgramCommandText, JoinsWithSingleBlanks) {
   const char* argv[] = {"VeltoFaxTool", "VELTO", "PRINT", "12*My", "Report.doc"};
-  EXPECT_EQ(CommandTextFromArguments(5, argv), "VELTO PRINT 12*My Report.doc");
+  EXPECT_EQ(platform::ProgramCommandText(5, argv), "VELTO PRINT 12*My Report.doc");
   const char* quoted[] = {"VeltoFaxTool", "VELTO PRINT*a  b"};
-  EXPECT_EQ(CommandTextFromArguments(2, quoted), "VELTO PRINT*a  b");
+  EXPECT_EQ(platform::ProgramCommandText(2, quoted), "VELTO PRINT*a  b");
   const char* leading[] = {"VeltoFaxTool", "", "  SHOWDIALOG"};
-  EXPECT_EQ(CommandTextFromArguments(3, leading), "SHOWDIALOG");
-  EXPECT_EQ(CommandTextFromArguments(1, argv), "");
+  EXPECT_EQ(platform::ProgramCommandText(3, leading), "SHOWDIALOG");
+  EXPECT_EQ(platform::ProgramCommandText(1, argv), "");
 }
 
 class RunPrintJobTest : public test::JobFixture {
