@@ -14,6 +14,8 @@ namespace velto::platform {
 
 // No value when the directory cannot be had (GetWindowsDirectoryA returning 0).
 std::optional<std::string> WindowsDirectory();
+// Tests put a folder of their own in place of the Windows directory (nullopt: the system's again).
+void SetWindowsDirectoryForTesting(std::optional<std::string> folder);
 std::string TempDirectory();
 
 // The folder of the `autosavedir` setting, ending in the path separator. On Windows the text as it

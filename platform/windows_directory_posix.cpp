@@ -5,9 +5,17 @@
 
 namespace velto::platform {
 
+namespace {
+std::optional<std::string> g_testFolder;
+}  // namespace
+
+void SetWindowsDirectoryForTesting(std::optional<std::string> folder) { g_testFolder = std::move(folder); }
+
 std::optional<std::string> WindowsDirectory() {
   std::string dir;
-  if (const char* env = std::getenv("VELTO_WINDIR"); env && *env) {
+  if (g_testFolder) {
+    dir = *g_testFolder;
+  } else if (const char* env = std::getenv("VELTO_WINDIR"); env && *env) {
     dir = env;
   } else if (const char* home = std::getenv("HOME"); home && *home) {
     dir = std::string(home) + "/.velto";

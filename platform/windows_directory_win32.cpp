@@ -5,7 +5,14 @@
 
 namespace velto::platform {
 
+namespace {
+std::optional<std::string> g_testFolder;
+}  // namespace
+
+void SetWindowsDirectoryForTesting(std::optional<std::string> folder) { g_testFolder = std::move(folder); }
+
 std::optional<std::string> WindowsDirectory() {
+  if (g_testFolder) return g_testFolder;
   wchar_t buffer[MAX_PATH];
   const UINT length = ::GetWindowsDirectoryW(buffer, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return std::nullopt;
