@@ -2,7 +2,8 @@
 # Installs everything the program, its tests and its benchmarks need, from Debian's packages, and what
 # the Windows build needs: the MinGW-w64 cross compilers and MinGW zlib; meson, make, dpkg-dev, the
 # unpackers and patch to fetch, patch and build Debian's sources of the other libraries; 32-bit Wine
-# with a virtual X server to run the Windows programs; zip and NSIS for the packages.
+# with a virtual X server to run the Windows programs; zip and NSIS for the packages; and the Python
+# modules of the shared scorer, which compares the pages Wine's GDI draws with the references.
 # Safe to run again (returns at once when everything is there); works as root on a bare Debian 12.
 set -euo pipefail
 SUDO=""
@@ -19,6 +20,7 @@ PACKAGES=(
 WINDOWS_PACKAGES=(
   mingw-w64 libz-mingw-w64-dev meson make dpkg-dev xz-utils bzip2 patch
   wine wine32:i386 xvfb xauth zip nsis
+  python3-numpy python3-pil python3-scipy python3-skimage
 )
 # Wine runs 32-bit Windows programs with the i386 libraries.
 need_update=false
