@@ -3,7 +3,8 @@
 #   1. installs the packages (scripts/install-deps.sh; --no-install skips it),
 #   2. cross-builds the libraries from Debian's sources into build-windows/deps/i686
 #      (scripts/windows/build-deps.sh; a second run reuses them),
-#   3. configures and builds the project with cmake/toolchain-mingw-i686.cmake.
+#   3. configures and builds the project with cmake/toolchain-mingw-i686.cmake,
+#   4. packs what a user copies to a Windows machine into build-windows/VeltoFaxTool-<version>-win32.zip.
 # Extra arguments go to the project's cmake configure step. JOBS (default 2) caps parallel jobs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,6 +34,32 @@ build_project() {
   cmake --build "$BUILD" -j "$JOBS"
 }
 
+# The version of the project, from its CMakeLists.txt.
+project_version() {
+  sed -n 's/^project(VeltoFaxTool VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt"
+}
+
+# The zip holds the two programs, the printer's companions when they were built, and the Windows
+# part of the README.
+package_zip() {
+  local version zip staging
+  version=$(project_version)
+  zip=$BUILD/VeltoFaxTool-$version-win32.zip
+  staging=$BUILD/package/VeltoFaxTool-$version
+  rm -rf "$BUILD/package" && mkdir -p "$staging"
+  cp "$BUILD/VeltoFaxTool.exe" "$BUILD/velto-convert.exe" "$staging/"
+  for companion in Vtproc.dll x64/Vtproc.dll VeltoPrinter.inf VeltoPrinter.gpd; do
+    if [ -f "$BUILD/$companion" ]; then
+      mkdir -p "$staging/$(dirname "$companion")"
+      cp "$BUILD/$companion" "$staging/$companion"
+    fi
+  done
+  sed -n '/^## On Windows/,/^## [^O]/p' "$ROOT/README.md" | sed '$d' > "$staging/README-Windows.txt"
+  rm -f "$zip"
+  (cd "$BUILD/package" && zip -q -r "$zip" "VeltoFaxTool-$version")
+  echo "build-windows: ${zip#$ROOT/}"
+}
+
 if $install; then
   echo "build-windows: installing the packages"
   "$ROOT/scripts/install-deps.sh"
@@ -40,3 +67,4 @@ fi
 echo "build-windows: the libraries for $ARCH"
 "$ROOT/scripts/windows/build-deps.sh" "$ARCH" "$DEPS"
 build_project "$@"
+package_zip
