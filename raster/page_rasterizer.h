@@ -12,6 +12,7 @@
 #include "platform/emf/colour.h"
 #include "platform/emf/metafile.h"
 #include "platform/page_canvas.h"
+#include "spool/page_size.h"
 
 namespace velto {
 
@@ -36,8 +37,6 @@ using BitmapHeaderRecord = std::array<uint8_t, kBitmapHeaderRecordSize>;
 
 // Display colour depth mapped to a read-out bit count: 1, 4, 8 or 24.
 int ScreenBitDepth();
-bool MetafilePageSize(const emf::Metafile& metafile, int& width, int& height);
-void FallbackPageSize(int& width, int& height);
 bool CreatePageSurface(int width, int height, bool colour, PageSurface& surface);
 void ReleasePageSurface(PageSurface& surface);
 // Byte size of the pixel rows: stride × height, stride = ((width × bitCount + 31) / 32) × 4.

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/emf/metafile_recorder.h"
-#include "raster/page_rasterizer.h"
+#include "spool/page_size.h"
 
 namespace velto {
 namespace {
@@ -23,8 +23,9 @@ int32_t PixelsToHundredthsMm(int32_t pixels, int32_t devicePixels, int32_t devic
 emf::SizeL EmfPageRectangle(const emf::Metafile& page) {
   int width = 0;
   int height = 0;
-  if (!MetafilePageSize(page, width, height) || width >= 5000 || height >= 6000) FallbackPageSize(width, height);
-  return emf::SizeL{static_cast<int32_t>(width * 0.96), static_cast<int32_t>(height * 0.96)};
+  if (!MetafilePageSize(page, width, height)) FallbackPageSize(width, height);
+  const ScaledPageSize scaled = ScalePageSize(width, height);
+  return emf::SizeL{scaled.width, scaled.height};
 }
 
 std::vector<uint8_t> RerecordEmfPage(const emf::Metafile& page) {
