@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <io.h>
 #include <process.h>
+#undef ReplaceFile  // windows.h would rename the layer's own ReplaceFile to ReplaceFileA
 
 #include <cerrno>
 #include <cstring>
