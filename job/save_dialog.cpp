@@ -50,6 +50,9 @@ int CFileDialogEx::DoModal() {
   request.initialName = fileName_;
   SplitDialogFilter(filter_, request.typeNames, request.typePatterns);
   request.flags = flags_;
+  request.structSize = structSize_;
+  request.stripTemplate = kSaveDialogStripTemplate;
+  request.besideCancelId = kPrinterPropertiesButton;  // the button moves up beside Cancel
   if (StripProvider()) StripProvider()(request.strip);
 
   platform::SaveDialogResult result = platform::CurrentDialogHost().SaveDialog(request);

@@ -16,9 +16,10 @@ inline constexpr const char* kSaveDialogFilter =
     "PDF  files (*.pdf)|*.pdf|PNG  files (*.png)|*.png|EMF  files (*.emf)|*.emf|TEXT files (*.txt)|*.txt||";
 // OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_EXPLORER.
 inline constexpr unsigned kSaveDialogFlags = 526854;
-inline constexpr unsigned kOfnEnableHook = 0x20;
-inline constexpr unsigned kOfnEnableTemplate = 0x40;
+inline constexpr unsigned kOfnEnableHook = 0x20;      // OFN_ENABLEHOOK
+inline constexpr unsigned kOfnEnableTemplate = 0x40;  // OFN_ENABLETEMPLATE
 inline constexpr int kSaveDialogStripTemplate = 101;
+inline constexpr int kPrinterPropertiesButton = 1005;
 inline constexpr size_t kTypeTextChars = 20;  // the type text and its terminator
 
 // Whoever provides the strip's controls (the printer-properties button and the two links) fills them in

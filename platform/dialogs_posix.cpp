@@ -163,19 +163,11 @@ class TerminalDialogHost : public DialogHost {
   }
 };
 
-DialogHost* g_override = nullptr;
-
 }  // namespace
 
-DialogHost& CurrentDialogHost() {
+DialogHost& SystemDialogHost() {
   static TerminalDialogHost terminalHost;
-  return g_override ? *g_override : terminalHost;
-}
-
-void SetDialogHost(DialogHost* host) { g_override = host; }
-
-int ShowMessageBox(const std::string& text, const std::string& caption, unsigned style) {
-  return CurrentDialogHost().MessageBox(text, caption, style);
+  return terminalHost;
 }
 
 }  // namespace velto::platform

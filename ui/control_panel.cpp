@@ -1,9 +1,7 @@
-#include "ui/control_panel.h"
-
-#include <cstdio>
 #include <string>
 
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/printing/clock.h"
 #include "platform/printing/spooler.h"
 #include "platform/printing/system_errors.h"
@@ -23,7 +21,8 @@ constexpr const char* kTitle = "虚拟打印机控制台";
 constexpr const char* kNotInstalled = " 打印机未安装";
 constexpr const char* kHelpFile = "Veltofax printer.chm";
 
-// "hh <file>": the help viewer takes the rest of its command line, blanks included, as the file.
+// "hh <file>": the help viewer takes the rest of its command line, blanks included, as the file. Windows
+// has its own.
 void RegisterHelpViewer() {
   static const bool registered = [] {
     pf::RegisterBuiltinProgram("hh", [](const std::vector<std::string>& arguments) {
@@ -38,93 +37,63 @@ void RegisterHelpViewer() {
 
 }  // namespace
 
-CAboutDlg::CAboutDlg() : TerminalDialog(res::AboutBoxTemplate().title, 235, 55, true) {
-  res::AddTemplateControls(*this, res::AboutBoxTemplate());
-}
-
-CControlPanelDlg::CControlPanelDlg()
-    : TerminalDialog(res::ControlPanelTemplate().title, res::ControlPanelTemplate().width,
-                     res::ControlPanelTemplate().height, false),
-      icon_(res::IconPicture()) {
-  res::AddTemplateControls(*this, res::ControlPanelTemplate());
-  progress_ = Control(res::IDC_PROGRESS);
-}
+CControlPanelDlg::CControlPanelDlg(platform::DialogView& view) : view_(view) {}
 
 bool CControlPanelDlg::OnInitDialog() {
   if (auto about = res::LoadStringResource(res::IDS_ABOUTBOX); about && !about->empty()) {
-    SystemMenu().push_back({0, ""});
-    SystemMenu().push_back({kAboutCommand, *about});
+    if (view_.AppendSystemMenuItem(0, "")) view_.AppendSystemMenuItem(kAboutCommand, *about);
   }
+  view_.SetIcon(res::IDR_MAINFRAME);
   webLink_.SetLink(res::kMakerWebAddress);
-  webLink_.SubclassDlgItem(res::IDC_WEB_LINK, *this);
+  webLink_.SubclassDlgItem(res::IDC_WEB_LINK, view_);
   mailLink_.SetLink(res::kControlPanelMailTarget);
-  mailLink_.SubclassDlgItem(res::IDC_MAIL_LINK, *this);
-  SetTitle(kTitle);
-  if (progress_) {
-    progress_->rangeLow = 1;
-    progress_->rangeHigh = 100;
-    progress_->position = 1;
-  }
+  mailLink_.SubclassDlgItem(res::IDC_MAIL_LINK, view_);
+  view_.SetTitle(kTitle);
+  view_.SetProgressRange(res::IDC_PROGRESS, 1, 100);
+  view_.SetProgressPosition(res::IDC_PROGRESS, 1);
+  progressPosition_ = 1;
   SetOperationLayout(kRememberHomes);
   SetOperationLayout(kIdleLayout);
   return true;
 }
 
-void CControlPanelDlg::OnCommand(int id) {
+bool CControlPanelDlg::HandleCommand(int id) {
   switch (id) {
-    case res::IDC_INSTALL: OnInstallPrinter(); break;
-    case res::IDC_UNINSTALL: OnRemovePrinter(); break;
-    case res::IDC_TEST: OnTestPrinter(); break;
-    case res::IDC_PREFERENCES: OnPrinterPreferences(); break;
-    case res::IDC_HELP_BUTTON: OnHelp(); break;
-    case res::IDC_BANNER: OnBanner(); break;
-    case res::IDC_WEB_LINK: webLink_.OnLButtonDown(); break;
-    case res::IDC_MAIL_LINK: mailLink_.OnLButtonDown(); break;
-    default: TerminalDialog::OnCommand(id); break;
+    case res::IDC_INSTALL: OnInstallPrinter(); return true;
+    case res::IDC_UNINSTALL: OnRemovePrinter(); return true;
+    case res::IDC_TEST: OnTestPrinter(); return true;
+    case res::IDC_PREFERENCES: OnPrinterPreferences(); return true;
+    case res::IDC_HELP_BUTTON: OnHelp(); return true;
+    case res::IDC_BANNER: OnBanner(); return true;
+    default: return false;
   }
 }
 
-void CControlPanelDlg::OnSysCommand(int command) {
-  if ((command & 0xFFF0) == kAboutCommand) {
-    CAboutDlg about;
-    if (Io()) about.RunModal(*Io(), this);
-  } else {
-    DefaultSysCommand(command);
-  }
-}
-
-bool CControlPanelDlg::OnPaint(pf::ScreenCanvas& canvas, int row, int column) {
-  if (!Minimized()) return false;
-  // The minimised panel shows its icon in the middle of the client area.
-  const int clientWidth = ClientWidth() / 4, clientHeight = ClientHeight() / 8;
-  const int iconWidth = pf::TextWidth(icon_.front()), iconHeight = static_cast<int>(icon_.size());
-  const int x = (clientWidth - iconWidth + 1) / 2, y = (clientHeight - iconHeight + 1) / 2;
-  canvas.Fill(row, column, clientHeight, clientWidth);
-  for (int k = 0; k < iconHeight; ++k) canvas.Put(row + y + k, column + x, icon_[static_cast<size_t>(k)]);
+bool CControlPanelDlg::HandleSysCommand(int command) {
+  if ((command & 0xFFF0) != kAboutCommand) return false;
+  ShowAboutBox();
   return true;
 }
-
-bool CControlPanelDlg::ProgressVisible() const { return progress_ && progress_->visible; }
-int CControlPanelDlg::ProgressPosition() const { return progress_ ? progress_->position : 0; }
 
 void CControlPanelDlg::SetStatus(const std::string& text) {
   statusText_ = text;
   statusHistory_.push_back(text);
-  if (pf::DialogControl* status = Control(res::IDC_STATUS)) status->text = statusText_;
-  Redraw();
+  view_.SetControlText(res::IDC_STATUS, statusText_);
+  view_.Redraw();
 }
 
 void CControlPanelDlg::ShowStatus(const std::string& text) {
   SetStatus(text);
-  if (progress_) progress_->visible = true;
-  Redraw();
+  progressVisible_ = true;
+  view_.ShowControl(res::IDC_PROGRESS, true);
+  view_.Redraw();
 }
 
 void CControlPanelDlg::SetProgressPosition(int position) {
-  if (!progress_) return;
-  progress_->position = position;
+  progressPosition_ = position;
   progressHistory_.push_back(position);
-  Redraw();
+  view_.SetProgressPosition(res::IDC_PROGRESS, position);
+  view_.Redraw();
 }
 
 void CControlPanelDlg::AdvanceProgress(int& position, int end, uint32_t pauseMs, bool inclusive) {
@@ -136,8 +105,8 @@ void CControlPanelDlg::AdvanceProgress(int& position, int end, uint32_t pauseMs,
 
 void CControlPanelDlg::ReportServiceTimeout() {
   if (pf::GetLastError() != pf::ERROR_SERVICE_REQUEST_TIMEOUT) return;
-  pf::ShowMessageBox(pf::FormatSystemMessage(pf::ERROR_SERVICE_REQUEST_TIMEOUT).value_or(""), "错误",
-                     pf::MB_OK | pf::MB_ICONERROR);
+  view_.MessageBox(pf::FormatSystemMessage(pf::ERROR_SERVICE_REQUEST_TIMEOUT).value_or(""), "错误",
+                   pf::MB_OK | pf::MB_ICONERROR);
 }
 
 bool CControlPanelDlg::IsPrinterInstalled() {
@@ -154,30 +123,31 @@ void CControlPanelDlg::SetOperationLayout(int mode) {
                                    res::IDC_MAIL_LINK};
   if (mode == kRememberHomes) {
     for (size_t i = 0; i < homes_.size(); ++i) {
-      const pf::DialogControl* control = Control(kBlock[i]);
-      homes_[i] = {control ? kBlock[i] : 0, control ? control->rect : pf::DialogRect{}};
+      const auto rect = view_.ControlRect(kBlock[i]);
+      homes_[i] = {rect ? kBlock[i] : 0, rect.value_or(pf::DialogRect{})};
     }
     homesKnown_ = true;
   } else if (mode == kWorkingLayout) {
     if (homesKnown_)
       for (const auto& [id, rect] : homes_)
-        if (pf::DialogControl* control = id ? Control(id) : nullptr) control->rect = rect;
+        if (id) view_.MoveControl(id, rect);
   } else if (mode == kIdleLayout) {
-    const pf::DialogControl* first = Control(kBlock[0]);
-    const pf::DialogControl* second = Control(kBlock[1]);
-    const int gap = first && second ? second->rect.y - first->rect.y : 0;
-    const int height = ClientHeight();
+    const auto first = view_.ControlRect(kBlock[0]);
+    const auto second = view_.ControlRect(kBlock[1]);
+    const int gap = first && second ? second->y - first->y : 0;
+    const int height = view_.ClientHeight();
     int top = height / 10 + height / 3;
     bool moved = false;
     for (int id : kBlock) {
-      pf::DialogControl* control = Control(id);
-      if (!control) continue;
+      auto rect = view_.ControlRect(id);
+      if (!rect) continue;
       if (moved) top += gap;
-      control->rect.y = top;
+      rect->y = top;
+      view_.MoveControl(id, *rect);
       moved = true;
     }
   }
-  Redraw();
+  view_.Redraw();
 }
 
 void CControlPanelDlg::OnTestPrinter() {
@@ -196,28 +166,13 @@ void CControlPanelDlg::OnPrinterPreferences() {
 
 void CControlPanelDlg::OnHelp() {
   RegisterHelpViewer();
-  const std::string command = "hh " + pf::GetWindowsDirectoryA().value_or("") + "/" + kHelpFile;
+  const std::string command =
+      "hh " + pf::GetWindowsDirectoryA().value_or("") + pf::kPathSeparator + kHelpFile;
   pf::CurrentShell().Run(command, pf::ShowCommand::Normal, false);
 }
 
 void CControlPanelDlg::OnBanner() {
   pf::CurrentShell().Open(res::kMakerWebAddress, "", pf::ShowCommand::Normal);
-}
-
-int RunControlPanel(platform::TerminalIo& terminal) {
-  CControlPanelDlg dialog;
-  pf::TerminalMessageBoxHost messageBoxes(dialog);
-  dialog.OnInitDialog();
-  return dialog.RunModal(terminal);
-}
-
-int RunControlPanel() {
-  auto terminal = pf::TerminalIo::OpenControlling();
-  if (!terminal) {
-    std::fprintf(stderr, "VeltoFaxTool: 控制台需要一个终端，无法显示。(the control panel needs a terminal)\n");
-    return -1;
-  }
-  return RunControlPanel(*terminal);
 }
 
 }  // namespace velto

@@ -7,10 +7,12 @@ namespace platform {
 class TerminalIo;
 }
 
-// Runs the control panel on the process's terminal until it is closed; returns the dialog's result.
-// Without a terminal it says so on standard error and returns -1.
+// Runs the control panel until it is closed; returns the dialog's result. On Linux it runs on the
+// process's terminal: without one it says so on standard error and returns -1.
 int RunControlPanel();
+#ifndef _WIN32
 // The same on a given terminal (a pseudo-terminal in tests).
 int RunControlPanel(platform::TerminalIo& terminal);
+#endif
 
 }  // namespace velto

@@ -1,22 +1,20 @@
 #pragma once
-// The control panel (dialog 102) and the about box (dialog 100) on a character terminal.
+// The control panel (dialog 102): what its buttons, system menu and layouts do, on every platform. It
+// talks to its dialog window only through platform::DialogView; the window is the terminal dialog on
+// Linux (ui/control_panel_terminal.h) and a Win32 dialog on Windows (ui/control_panel_win32.h), each
+// of which hands its messages to these handlers.
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/printing/terminal_dialog.h"
+#include "platform/dialog_view.h"
 #include "ui/static_link.h"
 
 namespace velto {
 
-class CAboutDlg : public platform::TerminalDialog {
- public:
-  CAboutDlg();
-};
-
-class CControlPanelDlg : public platform::TerminalDialog {
+class CControlPanelDlg {
  public:
   // Layout modes of SetOperationLayout.
   static constexpr int kIdleLayout = 0;
@@ -24,13 +22,18 @@ class CControlPanelDlg : public platform::TerminalDialog {
   static constexpr int kRememberHomes = 3;
   static constexpr int kAboutCommand = 0x0010;
 
-  CControlPanelDlg();
+  explicit CControlPanelDlg(platform::DialogView& view);
+  virtual ~CControlPanelDlg() = default;
+  CControlPanelDlg(const CControlPanelDlg&) = delete;
+  CControlPanelDlg& operator=(const CControlPanelDlg&) = delete;
 
+  // WM_INITDIALOG, after the window's own initialisation: system menu, icon, links, title, progress
+  // range and the idle layout.
   bool OnInitDialog();
-  void OnCommand(int id) override;
-  void OnSysCommand(int command) override;
-  bool OnPaint(platform::ScreenCanvas& canvas, int row, int column) override;
-  const std::vector<std::string>& OnQueryDragIcon() const { return icon_; }
+  // A button or notifying static: true when handled here; IDOK, IDCANCEL and the rest are the window's.
+  bool HandleCommand(int id);
+  // A system-menu command: true when handled here (the about entry); the rest get the default handling.
+  bool HandleSysCommand(int command);
 
   // The buttons.
   void OnInstallPrinter();
@@ -44,13 +47,17 @@ class CControlPanelDlg : public platform::TerminalDialog {
   void SetOperationLayout(int mode);
 
   const std::string& StatusText() const { return statusText_; }
-  bool ProgressVisible() const;
-  int ProgressPosition() const;
+  bool ProgressVisible() const { return progressVisible_; }
+  int ProgressPosition() const { return progressPosition_; }
   // Everything the status line and the progress bar showed, in order (for the tests and the curious).
   const std::vector<std::string>& StatusHistory() const { return statusHistory_; }
   const std::vector<int>& ProgressHistory() const { return progressHistory_; }
   CStaticLink& WebLink() { return webLink_; }
   CStaticLink& MailLink() { return mailLink_; }
+
+ protected:
+  // The about box (dialog 100), modal over the panel.
+  virtual void ShowAboutBox() = 0;
 
  private:
   // Sets the status text and pushes it into static 1006 (data exchange towards the dialog).
@@ -64,13 +71,14 @@ class CControlPanelDlg : public platform::TerminalDialog {
   // A spooler that did not answer within the wait limit is worth telling.
   void ReportServiceTimeout();
 
-  platform::DialogControl* progress_ = nullptr;
+  platform::DialogView& view_;
   std::string statusText_;
   CStaticLink webLink_;
   CStaticLink mailLink_;
-  std::vector<std::string> icon_;
   std::array<std::pair<int, platform::DialogRect>, 4> homes_{};
   bool homesKnown_ = false;
+  bool progressVisible_ = false;
+  int progressPosition_ = 0;
   std::vector<std::string> statusHistory_;
   std::vector<int> progressHistory_;
 };

@@ -22,13 +22,13 @@ namespace pf = velto::platform;
 // The wait cursor for the length of a handler, ended on every way out.
 class WaitCursor {
  public:
-  explicit WaitCursor(pf::TerminalDialog& dialog) : dialog_(dialog) { dialog_.SetBusy(true); }
-  ~WaitCursor() { dialog_.SetBusy(false); }
+  explicit WaitCursor(pf::DialogView& dialog) : dialog_(dialog) { dialog_.SetWaitCursor(true); }
+  ~WaitCursor() { dialog_.SetWaitCursor(false); }
   WaitCursor(const WaitCursor&) = delete;
   WaitCursor& operator=(const WaitCursor&) = delete;
 
  private:
-  pf::TerminalDialog& dialog_;
+  pf::DialogView& dialog_;
 };
 
 std::string LastErrorText(uint32_t code) { return pf::FormatSystemMessage(code).value_or(""); }
@@ -38,7 +38,7 @@ std::string LastErrorText(uint32_t code) { return pf::FormatSystemMessage(code).
 void CControlPanelDlg::OnInstallPrinter() {
   CopySelfToWindowsDir();
   SetOperationLayout(kWorkingLayout);
-  WaitCursor wait(*this);
+  WaitCursor wait(view_);
   int position = 0;
 
   ShowStatus(" 准备打印机安装工作...");
@@ -60,10 +60,10 @@ void CControlPanelDlg::OnInstallPrinter() {
   pf::UniquePrinterHandle printer = AddVeltoPrinter();
   if (!printer) {
     const uint32_t error = pf::GetLastError();
-    pf::ShowMessageBox(LastErrorText(error), "Error", pf::MB_OK | pf::MB_ICONINFORMATION);
+    view_.MessageBox(LastErrorText(error), "Error", pf::MB_OK | pf::MB_ICONINFORMATION);
     AdvanceProgress(position, 101, 1, true);
     SetStatus(" 很抱歉,打印机安装失败!");
-    pf::ShowMessageBox(StatusText(), "错误", pf::MB_OK | pf::MB_ICONERROR);
+    view_.MessageBox(StatusText(), "错误", pf::MB_OK | pf::MB_ICONERROR);
     return;
   }
   printer.Reset();
@@ -75,12 +75,12 @@ void CControlPanelDlg::OnInstallPrinter() {
   if (!RestartService(kSpoolerService)) ReportServiceTimeout();
 
   SetStatus(" 恭喜你,打印机安装成功。");
-  pf::ShowMessageBox(StatusText(), "提示", pf::MB_OK | pf::MB_ICONINFORMATION);
+  view_.MessageBox(StatusText(), "提示", pf::MB_OK | pf::MB_ICONINFORMATION);
 }
 
 void CControlPanelDlg::OnRemovePrinter() {
   SetOperationLayout(kWorkingLayout);
-  WaitCursor wait(*this);
+  WaitCursor wait(view_);
   int position = 0;
 
   ShowStatus(" 准备卸载打印机工作...");
@@ -94,7 +94,7 @@ void CControlPanelDlg::OnRemovePrinter() {
     pf::UniquePrinterHandle printer;
     if (!pf::OpenPrinterA(kPrinterName, printer.Receive(), &defaults)) {
       const uint32_t error = pf::GetLastError();
-      pf::ShowMessageBox(LastErrorText(error), "错误", pf::MB_OK | pf::MB_ICONERROR);
+      view_.MessageBox(LastErrorText(error), "错误", pf::MB_OK | pf::MB_ICONERROR);
       SetStatus(" 打开打印机失败，放弃卸载打印机任务。");
       AdvanceProgress(position, 100, 2, true);
       return;

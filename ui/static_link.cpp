@@ -5,33 +5,20 @@
 
 namespace velto {
 
-bool CStaticLink::handCursorLoaded_ = false;
-bool CStaticLink::handCursorSought_ = false;
-
 CStaticLink::CStaticLink(std::string link, bool deleteOnDestroy)
     : link_(std::move(link)), deleteOnDestroy_(deleteOnDestroy) {}
 
-platform::DialogControl* CStaticLink::Control() const { return dialog_ ? dialog_->Control(id_) : nullptr; }
-
-bool CStaticLink::SubclassDlgItem(int id, platform::TerminalDialog& dialog) {
-  platform::DialogControl* control = dialog.Control(id);
-  if (!control) return false;
+bool CStaticLink::SubclassDlgItem(int id, platform::DialogView& dialog) {
+  if (!dialog.ControlRect(id)) return false;
   dialog_ = &dialog;
   id_ = id;
-  if (control->kind == platform::ControlKind::Static) control->kind = platform::ControlKind::Link;
-  OnCtlColor();
-  return true;
+  return dialog.AttachLink(id, *this);
 }
 
 bool CStaticLink::OnCtlColor() {
-  platform::DialogControl* control = Control();
-  if (!control) return false;
-  const unsigned alignment = control->style & 0xFF;
-  if (alignment > 2) return false;  // icons, bitmaps and the like keep their default drawing
-  fontCreated_ = true;              // the underlined font, made once
-  control->textAttr = static_cast<uint8_t>(platform::kUnderline |
-                                           (colour_ == kVisitedLinkColour ? platform::kPurple : platform::kBlue));
-  return true;
+  if (!dialog_) return false;
+  const unsigned type = dialog_->ControlStyle(id_) & 0xFF;
+  return type <= 2;  // icons, bitmaps and the like keep their default drawing
 }
 
 int CStaticLink::Navigate(const std::string& link) {
@@ -42,8 +29,8 @@ void CStaticLink::OnLButtonDown() {
   if (link_.empty()) {
     if (auto text = res::LoadStringResource(id_)) {
       link_ = *text;
-    } else if (const platform::DialogControl* control = Control()) {
-      link_ = control->text;
+    } else if (dialog_) {
+      link_ = dialog_->ControlText(id_);
     }
   }
   if (link_.empty()) return;
@@ -52,17 +39,10 @@ void CStaticLink::OnLButtonDown() {
     return;
   }
   colour_ = kVisitedLinkColour;
-  OnCtlColor();
-  if (dialog_) dialog_->Redraw();
+  if (dialog_) dialog_->InvalidateControl(id_);
 }
 
-bool CStaticLink::OnSetCursor() {
-  if (!handCursorLoaded_ && !handCursorSought_) {
-    handCursorSought_ = true;
-    // Without the system help program's cursor any hand serves, and the terminal always has its own.
-    handCursorLoaded_ = true;
-  }
-  return handCursorLoaded_;
-}
+// The hand cursor is one per process, looked for once (the platform keeps it).
+bool CStaticLink::OnSetCursor() { return platform::SetHandCursor(); }
 
 }  // namespace velto

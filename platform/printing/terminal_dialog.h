@@ -5,23 +5,18 @@
 // marker), the bottom row names the keys. Keys: Tab and the arrows move the focus, Enter or Space
 // presses the focused button or link, Escape cancels, F10 or Alt-Space opens the system menu.
 // Message boxes and child dialogs (the about box) are drawn over their owner and are modal.
+// A terminal dialog is what the dialog logic sees through platform::DialogView on Linux.
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/dialog_view.h"
 #include "platform/dialogs.h"
 #include "platform/printing/terminal.h"
 
 namespace velto::platform {
-
-struct DialogRect {
-  int x = 0, y = 0, width = 0, height = 0;  // dialog units
-  int Right() const { return x + width; }
-  int Bottom() const { return y + height; }
-  bool operator==(const DialogRect&) const = default;
-};
 
 enum class ControlKind { PushButton, Static, Link, ProgressBar, Picture };
 
@@ -37,6 +32,7 @@ struct DialogControl {
   uint8_t textAttr = kPlain;
   int rangeLow = 0, rangeHigh = 100, position = 0;  // progress bars
   std::vector<std::string> picture;                 // lines of a picture (bitmap or icon)
+  HyperlinkControl* link = nullptr;                 // the hyperlink attached to a static
   bool Focusable() const {
     return visible && (kind == ControlKind::PushButton || kind == ControlKind::Link || notify);
   }
@@ -55,40 +51,56 @@ struct SystemMenuItem {
   std::string text; // "&" marks the key letter
 };
 
-class TerminalDialog {
+class TerminalDialog : public DialogView {
  public:
   TerminalDialog(std::string title, int widthUnits, int heightUnits, bool framed);
-  virtual ~TerminalDialog() = default;
+  ~TerminalDialog() override = default;
   TerminalDialog(const TerminalDialog&) = delete;
   TerminalDialog& operator=(const TerminalDialog&) = delete;
 
   DialogControl& AddControl(DialogControl control);
   DialogControl* Control(int id);
   const DialogControl* Control(int id) const;
-  void SetTitle(std::string title) { title_ = std::move(title); }
   const std::string& Title() const { return title_; }
   int ClientWidth() const { return width_; }
-  int ClientHeight() const { return height_; }
   std::vector<SystemMenuItem>& SystemMenu() { return systemMenu_; }
 
   // Runs the dialog until EndDialog; drawn over `owner` when there is one. Returns the dialog's result.
   int RunModal(TerminalIo& io, TerminalDialog* owner = nullptr);
-  void EndDialog(int result) { result_ = result; }
   bool Running() const { return io_ != nullptr; }
   TerminalIo* Io() const { return io_; }
-  // Draws the dialog now (UpdateWindow); nothing while it is not running.
-  void Redraw();
   void SetBusy(bool busy);  // the wait cursor
   bool Busy() const { return busy_; }
   bool Minimized() const { return minimized_; }
+  int IconId() const { return iconId_; }
   int FocusedId() const;
   void SetFocus(int id);
 
-  // A message box over this dialog; the answer as DialogResult.
-  int MessageBox(const std::string& text, const std::string& caption, unsigned style);
+  // DialogView, in dialog units.
+  std::optional<DialogRect> ControlRect(int id) const override;
+  void MoveControl(int id, const DialogRect& rect) override;
+  void ShowControl(int id, bool visible) override;
+  std::string ControlText(int id) const override;
+  void SetControlText(int id, const std::string& text) override;
+  unsigned ControlStyle(int id) const override;
+  int ClientHeight() const override { return height_; }
+  void SetProgressRange(int id, int low, int high) override;
+  void SetProgressPosition(int id, int position) override;
+  void SetTitle(const std::string& title) override { title_ = title; }
+  bool AppendSystemMenuItem(int command, const std::string& text) override;
+  void SetIcon(int id) override { iconId_ = id; }
+  // A message box over this dialog while it runs; before and after, the current dialog host's.
+  int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
+  void SetWaitCursor(bool busy) override { SetBusy(busy); }
+  // Draws the dialog now (UpdateWindow); nothing while it is not running.
+  void Redraw() override;
+  // The static becomes a link: it takes the focus, and Enter or Space presses it.
+  bool AttachLink(int id, HyperlinkControl& link) override;
+  void InvalidateControl(int id) override;
+  void EndDialog(int result) override { result_ = result; }
 
   // The dialog's own handlers; the defaults do what the framework does.
-  virtual void OnCommand(int id);            // buttons, links, notifying statics; IDOK/IDCANCEL end
+  virtual void OnCommand(int id);            // buttons, notifying statics; IDOK/IDCANCEL end
   virtual void OnSysCommand(int command);    // system menu
   void DefaultSysCommand(int command);
   // Paints the client area; the default draws the controls. Return false to have the controls drawn.
@@ -105,6 +117,7 @@ class TerminalDialog {
   void DrawStack(ScreenCanvas& canvas) const;
   void Present();
   void MoveFocus(int step);
+  void Press();  // Enter or Space on the focused control
   void ShowSystemMenu();
   int Origin(int canvasSize, int ownSize) const;
 
@@ -122,6 +135,7 @@ class TerminalDialog {
   int focus_ = -1;  // index into controls_
   bool busy_ = false;
   bool minimized_ = false;
+  int iconId_ = 0;
   std::function<void(ScreenCanvas&)> overlay_;  // a message box or menu being shown
 };
 
@@ -141,10 +155,6 @@ class TerminalMessageBoxHost final : public DialogHost {
   TerminalDialog& dialog_;
   DialogHost& previous_;
 };
-
-// MessageBeep: a bell on the active dialog's terminal, else on standard error. Counted for tests.
-void MessageBeep(unsigned type);
-int MessageBeepCount();
 
 // The name shown for a message box's icon ("Information", "Error", "Warning", "Question"), "" for none.
 std::string MessageBoxIconName(unsigned style);

@@ -102,6 +102,75 @@ void TerminalDialog::SetBusy(bool busy) {
   Redraw();
 }
 
+std::optional<DialogRect> TerminalDialog::ControlRect(int id) const {
+  if (const DialogControl* control = Control(id)) return control->rect;
+  return std::nullopt;
+}
+
+void TerminalDialog::MoveControl(int id, const DialogRect& rect) {
+  if (DialogControl* control = Control(id)) {
+    control->rect = rect;
+    Redraw();
+  }
+}
+
+void TerminalDialog::ShowControl(int id, bool visible) {
+  if (DialogControl* control = Control(id)) control->visible = visible;
+}
+
+std::string TerminalDialog::ControlText(int id) const {
+  const DialogControl* control = Control(id);
+  return control ? control->text : std::string();
+}
+
+void TerminalDialog::SetControlText(int id, const std::string& text) {
+  if (DialogControl* control = Control(id)) control->text = text;
+}
+
+unsigned TerminalDialog::ControlStyle(int id) const {
+  const DialogControl* control = Control(id);
+  return control ? control->style : 0;
+}
+
+void TerminalDialog::SetProgressRange(int id, int low, int high) {
+  if (DialogControl* control = Control(id)) {
+    control->rangeLow = low;
+    control->rangeHigh = high;
+  }
+}
+
+void TerminalDialog::SetProgressPosition(int id, int position) {
+  if (DialogControl* control = Control(id)) control->position = position;
+}
+
+bool TerminalDialog::AppendSystemMenuItem(int command, const std::string& text) {
+  systemMenu_.push_back({command, text});
+  return true;
+}
+
+bool TerminalDialog::AttachLink(int id, HyperlinkControl& link) {
+  DialogControl* control = Control(id);
+  if (!control) return false;
+  control->link = &link;
+  if (control->kind == ControlKind::Static) control->kind = ControlKind::Link;
+  InvalidateControl(id);
+  return true;
+}
+
+void TerminalDialog::InvalidateControl(int id) {
+  DialogControl* control = Control(id);
+  if (!control) return;
+  if (control->link) {
+    // The reflected control colour: a text static draws underlined in the link's colour, which a
+    // terminal shows as blue (COLORREF 0x00FF0000, unvisited) or purple (anything else: visited).
+    constexpr uint32_t kBlueColour = 0x00FF0000;
+    const bool blue = control->link->LinkColour() == kBlueColour;
+    control->textAttr = control->link->OnCtlColor() ? static_cast<uint8_t>(kUnderline | (blue ? kBlue : kPurple))
+                                                    : static_cast<uint8_t>(kPlain);
+  }
+  Redraw();
+}
+
 void TerminalDialog::Redraw() {
   if (io_) Present();
 }
@@ -222,7 +291,7 @@ int TerminalDialog::RunModal(TerminalIo& io, TerminalDialog* owner) {
       switch (key.key) {
         case Key::Tab: case Key::Down: case Key::Right: MoveFocus(1); break;
         case Key::BackTab: case Key::Up: case Key::Left: MoveFocus(-1); break;
-        case Key::Enter: case Key::Space: OnCommand(FocusedId() == -1 ? IDOK : FocusedId()); break;
+        case Key::Enter: case Key::Space: Press(); break;
         case Key::Escape: OnCommand(IDCANCEL); break;
         case Key::SystemMenu: ShowSystemMenu(); break;
         default: break;
@@ -236,6 +305,19 @@ int TerminalDialog::RunModal(TerminalIo& io, TerminalDialog* owner) {
   owner_ = nullptr;
   if (previousOwner) previousOwner->Redraw();
   return *result_;
+}
+
+void TerminalDialog::Press() {
+  if (focus_ < 0 || focus_ >= static_cast<int>(controls_.size())) {
+    OnCommand(IDOK);
+    return;
+  }
+  DialogControl& control = controls_[static_cast<size_t>(focus_)];
+  if (control.link) {
+    control.link->OnLButtonDown();  // a link follows itself, as a click on its window does
+  } else {
+    OnCommand(control.id == -1 ? IDOK : control.id);
+  }
 }
 
 void TerminalDialog::OnCommand(int id) {
@@ -306,7 +388,7 @@ void TerminalDialog::ShowSystemMenu() {
 }
 
 int TerminalDialog::MessageBox(const std::string& text, const std::string& caption, unsigned style) {
-  if (!io_) return (style & 0xF) == MB_YESNO ? IDNO : IDOK;
+  if (!io_) return CurrentDialogHost().MessageBox(text, caption, style);
   const bool yesNo = (style & 0xF) == MB_YESNO;
   const std::string iconName = MessageBoxIconName(style);
   const TerminalDialog* root = this;
@@ -383,6 +465,8 @@ void MessageBeep(unsigned) {
 }
 
 int MessageBeepCount() { return beeps; }
+
+bool SetHandCursor() { return true; }  // a terminal shows the focus, and links always have it
 
 std::string MessageBoxIconName(unsigned style) {
   switch (style & 0xF0) {

@@ -11,7 +11,7 @@
 #include "printer/printer_setup.h"
 #include "res/resources.h"
 #include "tests/printer/printer_test_environment.h"
-#include "ui/control_panel_dlg.h"
+#include "ui/control_panel_terminal.h"
 
 namespace velto {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 namespace pf = velto::platform;
 using test::PrinterEnvironment;
 
-int Top(CControlPanelDlg& dialog, int id) { return dialog.Control(id)->rect.y; }
+int Top(TerminalControlPanel& dialog, int id) { return dialog.Control(id)->rect.y; }
 
 std::vector<int> Range(int from, int to) {
   std::vector<int> out;
@@ -33,7 +33,7 @@ size_t CountPauses(const test::VirtualClock& clock, uint32_t ms) {
 
 TEST(ControlPanel, StartsIdleWithTheInformationBlockInTheMiddle) {
   PrinterEnvironment env;
-  CControlPanelDlg dialog;
+  TerminalControlPanel dialog;
   ASSERT_TRUE(dialog.OnInitDialog());
   EXPECT_EQ(dialog.Title(), "虚拟打印机控制台");
   // 200 / 10 + 200 / 3 = 86, then the resource gap of 14 between the lines.
@@ -61,7 +61,7 @@ TEST(ControlPanel, StartsIdleWithTheInformationBlockInTheMiddle) {
 
 TEST(ControlPanel, TestAndPreferencesButtonsNeedTheInstalledPrinter) {
   PrinterEnvironment env;
-  CControlPanelDlg dialog;
+  TerminalControlPanel dialog;
   dialog.OnInitDialog();
   pf::RecordingShell shell;
   {
@@ -92,7 +92,7 @@ TEST(ControlPanel, TestAndPreferencesButtonsNeedTheInstalledPrinter) {
 
 TEST(ControlPanel, InstallButtonReportsEveryPhaseAndEndsWithTheSuccessBox) {
   PrinterEnvironment env;
-  CControlPanelDlg dialog;
+  TerminalControlPanel dialog;
   dialog.OnInitDialog();
   dialog.OnInstallPrinter();
   EXPECT_EQ(dialog.StatusHistory(),
@@ -125,7 +125,7 @@ TEST(ControlPanel, InstallButtonOverAnInstalledPrinterRemovesItFirst) {
     pf::RegCloseKey(key);
   }
   env.EnterStartDirectory();
-  CControlPanelDlg dialog;
+  TerminalControlPanel dialog;
   dialog.OnInitDialog();
   dialog.OnInstallPrinter();
   EXPECT_EQ(std::count(dialog.StatusHistory().begin(), dialog.StatusHistory().end(), " 打印机未安装"), 0);
@@ -137,7 +137,7 @@ TEST(ControlPanel, InstallButtonOverAnInstalledPrinterRemovesItFirst) {
 TEST(ControlPanel, InstallButtonReportsAFailureToAddThePrinterTwice) {
   PrinterEnvironment env;
   std::filesystem::remove(env.startDir + "/Vtproc.dll");
-  CControlPanelDlg dialog;
+  TerminalControlPanel dialog;
   dialog.OnInitDialog();
   dialog.OnInstallPrinter();
   ASSERT_EQ(env.dialogs.messages.size(), 2u);
@@ -156,7 +156,7 @@ TEST(ControlPanel, InstallButtonReportsAFailureToAddThePrinterTwice) {
 TEST(ControlPanel, UninstallButtonRemovesTheInstalledPrinterStepByStep) {
   PrinterEnvironment env;
   ASSERT_TRUE(InstallPrinter());
-  CControlPanelDlg dialog;
+  TerminalControlPanel dialog;
   dialog.OnInitDialog();
   env.clock.sleeps.clear();
   dialog.OnRemovePrinter();
@@ -176,7 +176,7 @@ TEST(ControlPanel, UninstallButtonRemovesTheInstalledPrinterStepByStep) {
 TEST(ControlPanel, UninstallButtonWithoutThePrinterGivesUpAndLeavesThePortAlone) {
   PrinterEnvironment env;
   ASSERT_TRUE(ConfigurePort(u"Velto Port", false));
-  CControlPanelDlg dialog;
+  TerminalControlPanel dialog;
   dialog.OnInitDialog();
   dialog.OnRemovePrinter();
   ASSERT_EQ(env.dialogs.messages.size(), 1u);

@@ -24,7 +24,7 @@ struct LinkDialog {
     pf::DialogControl picture;
     picture.id = 1017;
     picture.kind = pf::ControlKind::Picture;
-    picture.style = res::SS_BITMAP;
+    picture.style = res::kStaticBitmap;
     dialog.AddControl(picture);
   }
   pf::TerminalDialog dialog;
@@ -49,7 +49,7 @@ TEST(StaticLink, TurnsPurpleOnceTheShellOpenedItsTarget) {
   EXPECT_TRUE(link.Visited());
   EXPECT_EQ(link.Colour(), kVisitedLinkColour);
   EXPECT_EQ(d.dialog.Control(1010)->textAttr, pf::kUnderline | pf::kPurple);
-  EXPECT_EQ(link.OnNcHitTest(), CStaticLink::HTCLIENT);
+  EXPECT_EQ(link.OnNcHitTest(), CStaticLink::kHitClient);
   EXPECT_TRUE(link.OnSetCursor());
 }
 
