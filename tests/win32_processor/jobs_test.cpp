@@ -61,7 +61,8 @@ TEST_F(ProcessorJobs, FinishedJobStartsTheProgramWithTheWholeSpoolFileBesideIt) 
   ASSERT_EQ(records.size(), 1u);
   auto& record = records[0];
   EXPECT_EQ(record.find("command-text")->second, "VELTO PRINT*Quarterly report 第三季度.doc");
-  const std::string program = "\"" + (root.Windows() / "VeltoFaxTool.exe").string() + "\" ";
+  std::string program(1, '"');
+  program.append((root.Windows() / "VeltoFaxTool.exe").string()).append("\" ");
   EXPECT_EQ(record.find("command-line")->second.rfind(program, 0), 0u) << record.find("command-line")->second;
   // When the program started, the job's spool file lay beside it, whole.
   ASSERT_EQ(record.count("spool"), 1u);
