@@ -57,7 +57,7 @@ if $test; then
   export WINEPREFIX=$prefix WINEDEBUG=-all
   echo "processor: tests under Wine (prefix $prefix)"
   wineboot -i >/dev/null 2>&1
-  wineserver -p
+  wineserver -w
   VELTO_PROCESSOR_DIR="$BUILD/processor-i686" VELTO_SOURCE_DIR="$ROOT" \
     wine "$BUILD/processor-i686/test_win32_processor.exe" --gtest_brief=1
 fi
