@@ -1,6 +1,8 @@
 // The profile functions of the system itself. The wide forms are used so that a Chinese value arrives as
 // it is in the file, whatever the code page; they read the file as GetPrivateProfileStringA does.
 #include <windows.h>
+#undef GetPrivateProfileInt  // the layer's own functions of these names, not the system's A/W macros
+#undef GetPrivateProfileString
 
 #include <vector>
 
