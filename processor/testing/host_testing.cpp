@@ -2,7 +2,8 @@
 // Windows directory and the user sessions made of files under the folder named by the environment
 // variable VELTO_PROCESSOR_TEST_ROOT:
 //
-//   windows\                 the Windows directory (the program and the spool files go here)
+//   windows\                 the Windows directory (the program and the spool files go here), unless
+//                            VELTO_PROCESSOR_TEST_WINDOWS names another folder
 //   jobs\<id>.spool          the data of job <id>, handed out in pieces of 1000 bytes
 //   jobs\<id>.owner          the user who printed it (UTF-8)
 //   jobs\<id>.hold           while it exists, the job's data stops after its first piece; jobs\<id>.holding
@@ -27,12 +28,14 @@ namespace {
 constexpr DWORD kPieceBytes = 1000;
 constexpr DWORD kHoldLimitMs = 30000;
 
-std::wstring Root() {
+std::wstring Environment(const wchar_t* name) {
   wchar_t buffer[MAX_PATH];
-  const DWORD length = ::GetEnvironmentVariableW(L"VELTO_PROCESSOR_TEST_ROOT", buffer, MAX_PATH);
+  const DWORD length = ::GetEnvironmentVariableW(name, buffer, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return {};
   return std::wstring(buffer, length);
 }
+
+std::wstring Root() { return Environment(L"VELTO_PROCESSOR_TEST_ROOT"); }
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -131,7 +134,8 @@ class FileJobStream : public JobStream {
 std::optional<std::wstring> WindowsDirectory() {
   const std::wstring root = Root();
   if (root.empty()) return std::nullopt;
-  return root + L"\\windows";
+  const std::wstring windows = Environment(L"VELTO_PROCESSOR_TEST_WINDOWS");
+  return windows.empty() ? root + L"\\windows" : windows;
 }
 
 std::unique_ptr<JobStream> OpenJob(const std::wstring& /*printer*/, DWORD jobId, DWORD& error) {

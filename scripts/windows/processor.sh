@@ -10,6 +10,9 @@
 #   scripts/windows/processor.sh          build and gather
 #   scripts/windows/processor.sh --test   also run the processor's tests under Wine, in a fresh prefix
 #
+# The test of the hand-over to the real program runs when VELTO_PROGRAM names a VeltoFaxTool.exe, or
+# build-windows/VeltoFaxTool.exe exists (scripts/build-windows.sh); it is skipped otherwise.
+#
 # Needs the MinGW-w64 cross compilers, and for the tests GoogleTest cross-built into
 # build-windows/deps/i686 (scripts/windows/build-deps.sh) and 32-bit Wine. JOBS (default 2) caps the jobs.
 set -euo pipefail
@@ -55,7 +58,8 @@ if $test; then
   prefix=$(mktemp -d /tmp/vtproc-wine.XXXXXX)
   trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
   export WINEPREFIX=$prefix WINEDEBUG=-all
-  echo "processor: tests under Wine (prefix $prefix)"
+  if [ -z "${VELTO_PROGRAM:-}" ] && [ -f "$BUILD/VeltoFaxTool.exe" ]; then export VELTO_PROGRAM=$BUILD/VeltoFaxTool.exe; fi
+  echo "processor: tests under Wine (prefix $prefix)${VELTO_PROGRAM:+, with the program $VELTO_PROGRAM}"
   wineboot -i >/dev/null 2>&1
   wineserver -w
   VELTO_PROCESSOR_DIR="$BUILD/processor-i686" VELTO_SOURCE_DIR="$ROOT" \

@@ -18,13 +18,6 @@ std::wstring Environment(const wchar_t* name) {
   return std::wstring(buffer, length);
 }
 
-// A path of the build machine as this system reaches it.
-std::filesystem::path SystemPath(std::wstring path) {
-  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return std::filesystem::path(path);
-}
-
 void Put32(std::vector<uint8_t>& out, uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
@@ -64,16 +57,22 @@ std::vector<uint8_t> Page(int number) {
 
 }  // namespace
 
+std::filesystem::path SystemPathOf(std::wstring path) {
+  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return std::filesystem::path(path);
+}
+
 std::filesystem::path ProcessorDir() {
   std::wstring dir = Environment(L"VELTO_PROCESSOR_DIR");
   if (dir.empty()) {
     dir = Environment(L"VELTO_BUILD_DIR");
     if (!dir.empty()) dir += L"/processor";
   }
-  return SystemPath(dir);
+  return SystemPathOf(dir);
 }
 
-std::filesystem::path SourceDir() { return SystemPath(Environment(L"VELTO_SOURCE_DIR")); }
+std::filesystem::path SourceDir() { return SystemPathOf(Environment(L"VELTO_SOURCE_DIR")); }
 
 bool RunningUnderWine() {
   HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");

@@ -15,9 +15,10 @@
 
 namespace vtproc_test {
 
+// A path of the build machine ("/work/...") as this system reaches it: through drive Z: under Wine.
+std::filesystem::path SystemPathOf(std::wstring path);
 // The folder with Vtproc.dll, Vtproc-test.dll and the stand-in: VELTO_PROCESSOR_DIR, else
-// VELTO_BUILD_DIR/processor. Paths of the build machine ("/work/...") are reached through drive Z: when
-// the tests run under Wine.
+// VELTO_BUILD_DIR/processor.
 std::filesystem::path ProcessorDir();
 // The project's sources: VELTO_SOURCE_DIR.
 std::filesystem::path SourceDir();
