@@ -38,7 +38,8 @@ SetCompressor /SOLID lzma
 !define ENV_X64 "Windows x64"
 ; DeletePrinterDriverExW: DPD_DELETE_UNUSED_FILES | DPD_DELETE_SPECIFIC_VERSION, driver version 3.
 !define DPD_FLAGS 3
-!define UPDP_SILENT_UPLOAD 1
+; UploadPrinterDriverPackageW: UPDP_SILENT_UPLOAD | UPDP_CHECK_DRIVERSTORE.
+!define UPDP_FLAGS 5
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -153,9 +154,10 @@ SectionEnd
 
 ; Removes the driver and print processor of one environment, with the files they left.
 !macro RemoveEnvironment ENV
-  ; The staged driver package: asking to stage it again gives its place in the driver store.
+  ; The staged driver package: asking to stage it again gives its place in the driver store (only for a
+  ; signed package; an unsigned one may stay in the store, see the README).
   StrCpy $2 ${NSIS_MAX_STRLEN}
-  System::Call 'winspool.drv::UploadPrinterDriverPackageW(p 0, w "$INSTDIR\VeltoPrinter.inf", w "${ENV}", i ${UPDP_SILENT_UPLOAD}, p 0, w .r1, *i r2) i .r0'
+  System::Call 'winspool.drv::UploadPrinterDriverPackageW(p 0, w "$INSTDIR\VeltoPrinter.inf", w "${ENV}", i ${UPDP_FLAGS}, p 0, w .r1, *i r2) i .r0'
   System::Call 'winspool.drv::DeletePrinterDriverExW(p 0, w "${ENV}", w "${PRINTER}", i ${DPD_FLAGS}, i 3) i .r3'
   ${If} $0 == 0
     System::Call 'winspool.drv::DeletePrinterDriverPackageW(p 0, w r1, w "${ENV}") i .r0'
