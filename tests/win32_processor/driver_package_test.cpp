@@ -4,7 +4,6 @@
 // printer class installer reads it. The GPD is read by a parser of this test: the syntax of GPD entries,
 // and for every feature and option the attributes the GPD documentation requires; a key the checks do not
 // know fails the test, so a new key comes with its check.
-#ifdef _WIN32
 #include "processor_test_support.h"
 
 #include <gtest/gtest.h>
@@ -460,4 +459,3 @@ TEST_F(PrinterDescription, ResolutionsDivideTheMasterUnitsAndColourModesAreCompl
 
 }  // namespace
 }  // namespace vtproc_test
-#endif  // _WIN32

@@ -1,6 +1,5 @@
 // The spooler's entry points of Vtproc.dll and of the test library built from the same sources: the
 // data types and capabilities they report, and how they refuse what is not theirs.
-#ifdef _WIN32
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -134,4 +133,3 @@ TEST(ShippedProcessor, JobTheSpoolerCannotGiveStartsNothingAndIsLogged) {
 
 }  // namespace
 }  // namespace vtproc_test
-#endif  // _WIN32

@@ -1,7 +1,6 @@
 // Jobs through the processor's exports, in the test library (the processor with the spooler and the
 // sessions made of files): what is started for a finished job, what a cancel and a pause do, and that no
 // job is lost when the program cannot be started.
-#ifdef _WIN32
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -295,4 +294,3 @@ TEST_F(ProcessorJobs, UnreadableJobsStartNothingAndLeaveNoHalfFile) {
 
 }  // namespace
 }  // namespace vtproc_test
-#endif  // _WIN32

@@ -1,4 +1,3 @@
-#ifdef _WIN32
 #include "processor_test_support.h"
 
 #include <gtest/gtest.h>
@@ -244,4 +243,3 @@ std::vector<std::string> TestRoot::FilesEndingWith(const std::string& suffix) co
 std::string TestRoot::Log() const { return ReadText(Windows() / "Vtproc.log"); }
 
 }  // namespace vtproc_test
-#endif  // _WIN32

@@ -1,7 +1,6 @@
 #pragma once
 // Helpers of the print processor's tests: where the built libraries and the sources are, a test root for
 // the test library, the processor's exports loaded from a library, and a small EMF spool job.
-#ifdef _WIN32
 
 #include <windows.h>
 #include <winspool.h>
@@ -92,4 +91,3 @@ class TestRoot {
 
 }  // namespace vtproc_test
 
-#endif  // _WIN32

@@ -5,7 +5,6 @@
 // and its settings there; it runs only under Wine (a test prefix), only when the program is built
 // (VELTO_PROGRAM, else VELTO_BUILD_DIR/VeltoFaxTool.exe), and only when the Windows directory holds no
 // program, settings or spool file of its own. Everything it puts there is removed again.
-#ifdef _WIN32
 #include <gtest/gtest.h>
 
 #include "processor_test_support.h"
@@ -94,4 +93,3 @@ TEST(ProgramHandOver, ProgramConvertsTheJobAndDeletesItsSpoolFile) {
 
 }  // namespace
 }  // namespace vtproc_test
-#endif  // _WIN32
