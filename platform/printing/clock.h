@@ -1,7 +1,8 @@
 #pragma once
-// Time for the printing layers: pauses (Sleep) and a millisecond clock. The services' pending states
-// end by this clock, so tests that put a virtual clock in place run every pause and wait instantly and
-// can read which pauses were taken.
+// Time for the printing layers: pauses (Sleep) and a millisecond clock (GetTickCount64 on Windows).
+// Service waits pause through it, and where the service manager is our own its pending states end by it,
+// so tests that put a virtual clock in place run every pause and wait instantly and can read which pauses
+// were taken.
 
 #include <cstdint>
 

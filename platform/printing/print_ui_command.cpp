@@ -1,8 +1,17 @@
 #include "platform/printing/print_ui_command.h"
 
-#include "platform/printing/state_file.h"
+#include <algorithm>
+#include <cctype>
+#include <string_view>
 
 namespace velto::platform {
+namespace {
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  return std::ranges::equal(a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+}
+
+}  // namespace
 
 std::optional<PrintUiCommand> ParsePrintUiCommand(const std::vector<std::string>& arguments, std::string* error) {
   auto fail = [&](std::string why) -> std::optional<PrintUiCommand> {

@@ -1,8 +1,10 @@
 #pragma once
-// The registry, kept in <windir>/registry.ini: one section per key, named by its full path
-// ("HKEY_LOCAL_MACHINE\SYSTEM\..."), one line per value ("name=REG_SZ:text"). A key exists when its
-// section or a section below it exists. The functions return the platform's status codes (0 = success)
-// as the Reg* functions do.
+// The registry. On Windows the system's own, through the wide calls: REG_SZ texts are UTF-8 here and
+// UTF-16 in the registry. Elsewhere it is kept in <windir>/registry.ini: one section per key, named by its
+// full path ("HKEY_LOCAL_MACHINE\SYSTEM\..."), one line per value ("name=REG_SZ:text"); a key exists
+// when its section or a section below it exists. The functions return the platform's status codes
+// (0 = success) as the Reg* functions do. Include this header before <windows.h>, whose macros share
+// its names.
 
 #include <cstdint>
 #include <optional>

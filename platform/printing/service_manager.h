@@ -1,7 +1,8 @@
 #pragma once
-// The service control manager, kept in <windir>/services.ini. Each section is one service; the "spooler"
-// service exists even without a file, running. A start or stop request puts the service into its pending
-// state, which ends by the layer clock after the service's StartTime or StopTime (milliseconds):
+// The service control manager. On Windows the system's own. Elsewhere it is kept in
+// <windir>/services.ini. Each section is one service; the "spooler" service exists even without a file,
+// running. A start or stop request puts the service into its pending state, which ends by the layer clock
+// after the service's StartTime or StopTime (milliseconds):
 //
 //   [spooler]
 //   State=Running            ; Stopped, StartPending, Running, StopPending
@@ -11,7 +12,8 @@
 //   WaitHint=200             ; the wait hint that pending states report
 //   StartOutcome=Running     ; Running; Stopped (the service fails to start); Pending (never leaves it)
 //
-// Failures set the last error as the Win32 functions do.
+// Failures set the last error as the Win32 functions do. Include this header before <windows.h>, whose
+// macros share its names.
 
 #include <cstdint>
 #include <string>
@@ -52,7 +54,7 @@ bool QueryServiceStatus(SC_HANDLE service, SERVICE_STATUS* status);
 bool CloseServiceHandle(SC_HANDLE handle);
 
 // The state of a service as the other layers see it (pending states resolved by the clock); 0 when there
-// is no such service.
+// is no such service or its status cannot be had.
 uint32_t CurrentServiceState(const std::string& serviceName);
 
 // Closes a service or manager handle when it leaves scope.

@@ -1,15 +1,20 @@
 #pragma once
-// The print spooler (winspool) of this platform. Its objects live in plain-text files under the Windows
-// directory (see system_paths.h): printers.ini (one section per printer with its level-2 record fields),
-// ports.ini, processors.ini, drivers.ini, spooler.ini (job numbers), and win.ini's "device" entry for the
-// default printer. Like the real spooler it refuses a second printer of one name, a printer bound to a
-// missing port, driver or print processor, opening a printer that does not exist and deleting a port,
-// processor or driver still in use, and it answers nothing while the "spooler" service is not running
-// (RPC_S_SERVER_UNAVAILABLE). Failures set the last error (system_errors.h).
+// The print spooler (winspool). On Windows these are thin layers over the system's own calls: texts are
+// UTF-8 here and the system's ANSI code page at the calls, handles are the system's handles.
 //
-// A print-processor library here is a text file. Its "start=" line names the command the processor runs
-// for every job it is handed, with %windir%, %document% and %spoolfile% replaced; a library without such a
-// line leaves the spool file where the spooler wrote it.
+// Elsewhere the spooler is our own. Its objects live in plain-text files under the Windows directory (see
+// system_paths.h): printers.ini (one section per printer with its level-2 record fields), ports.ini,
+// processors.ini, drivers.ini, spooler.ini (job numbers), and win.ini's "device" entry for the default
+// printer. Like the real spooler it refuses a second printer of one name, a printer bound to a missing
+// port, driver or print processor, opening a printer that does not exist and deleting a port, processor
+// or driver still in use, and it answers nothing while the "spooler" service is not running
+// (RPC_S_SERVER_UNAVAILABLE). Failures set the last error (system_errors.h). A print-processor library
+// there is a text file. Its "start=" line names the command the processor runs for every job it is
+// handed, with %windir%, %document% and %spoolfile% replaced; a library without such a line leaves the
+// spool file where the spooler wrote it.
+//
+// The Windows headers define many of the names below as macros: a file that needs both includes this
+// header before <windows.h>.
 
 #include <cstdint>
 #include <optional>
@@ -94,30 +99,40 @@ bool AddPrintProcessorA(const char* serverName, const char* environment, const c
                         const char* processorName);
 bool DeletePrintProcessorA(const char* serverName, const char* environment, const char* processorName);
 
-// Drivers: installed by the printer-setup command from a driver package, removed by name.
+// Drivers: installed by the printer-setup command ("rundll32 printui.dll,PrintUIEntry /ia", which on
+// Windows is the system's own and elsewhere ours, see printer/print_ui_entry.h), removed by name.
+#ifndef _WIN32
 bool InstallDriverFromPackage(const std::string& model, const std::string& environment, const std::string& version,
                               const std::string& packagePath);
+#endif
 bool DeletePrinterDriverA(const char* serverName, const char* environment, const char* driverName);
 
 // The default printer (win.ini, section "windows", entry "device": name,winspool,port).
 bool SetDefaultPrinterA(const char* printerName);
 std::optional<std::string> GetDefaultPrinterA();
 bool WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value);
-// WM_WININICHANGE to every top-level window: no windows listen on this platform; counted for tests.
+// WM_WININICHANGE to every top-level window (none listen where the spooler is ours); counted for tests.
 void BroadcastSettingChange(const char* section);
 int SettingChangeBroadcasts();
 
-// Document settings dialogs (the driver's): shown as message boxes with the printer's settings.
+// Document settings dialogs: the driver's own on Windows, owned by this process's window titled
+// `ownerName` (else its active window); elsewhere message boxes with the printer's settings.
+// AdvancedDocumentPropertiesA answers the dialog's result (IDOK, IDCANCEL), or below 0 on failure.
 long AdvancedDocumentPropertiesA(const std::string& ownerName, HANDLE printer, const std::string& deviceName);
+// The printer's printing preferences (the document properties with their dialog). False on failure.
 bool ShowPrintingPreferences(HANDLE printer);
 
+#ifndef _WIN32
 // A job: the spool file goes to the printer's spool directory (registry "SpoolDirectory" of its key, else
 // the spooler's PRINTERS folder) as "<job number>.spl"; then the printer's print processor is handed it.
 // `spoolPath` receives the file's path. Needs PRINTER_ACCESS_USE.
 bool SubmitSpoolJob(HANDLE printer, const std::string& documentName, std::span<const uint8_t> spoolFile,
                     std::string* spoolPath = nullptr);
+#endif
 
-// Reading the spooler's objects back.
+// Reading the spooler's objects back (on Windows through EnumPrintersA, EnumPortsA,
+// EnumPrintProcessorsA and EnumPrinterDriversA of the local machine and default environment; names
+// compare without case). The directories are "" when the spooler cannot say.
 bool PrinterExists(const std::string& name);
 bool PortExists(const std::string& name);
 bool PrintProcessorExists(const std::string& name);

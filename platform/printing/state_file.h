@@ -1,5 +1,5 @@
 #pragma once
-// Plain-text state of the printing layers (spooler, registry, services): sections of "key=value" lines
+// Plain-text state of the printing layers where they are our own (spooler, registry, services): sections of "key=value" lines
 // that a person can read and a test can check. Names compare without case, as Windows names do. Every
 // operation reads the file afresh and a save replaces it whole, so two processes never see half a file.
 

@@ -1,7 +1,9 @@
 #pragma once
-// The calling thread's last-error code (SetLastError/GetLastError) and the system's texts for the codes
-// that the printing layers set (FormatMessageA from the system message table, as a Chinese system
-// words them).
+// The calling thread's last-error code (SetLastError/GetLastError) and the system's texts for the codes.
+// On Windows these are the system's own (the codes below have the system's values, and the texts come
+// from its message table in UTF-8). Elsewhere the last error is ours and the texts are those of the codes
+// that the printing layers set, as a Chinese system words them. Include this header before <windows.h>,
+// whose macros share its names.
 
 #include <cstdint>
 #include <optional>
@@ -45,8 +47,8 @@ enum SystemError : uint32_t {
 void SetLastError(uint32_t code);
 uint32_t GetLastError();
 
-// The system's message for `code`; no value for a code the message table does not hold (FormatMessageA
-// returning 0).
+// The system's message for `code`, without the line break the message table ends it with; no value for
+// a code the message table does not hold (FormatMessage returning 0).
 std::optional<std::string> FormatSystemMessage(uint32_t code);
 
 }  // namespace velto::platform

@@ -1,6 +1,7 @@
 #include "platform/printing/system_paths.h"
 
 #include <filesystem>
+#include <unistd.h>
 
 #include "platform/windows_directory.h"
 
@@ -25,6 +26,8 @@ std::optional<std::string> GetWindowsDirectoryA() {
 }
 
 void SimulateWindowsDirectoryFailure(bool fail) { windowsDirectoryFails = fail; }
+
+bool SetCurrentDirectoryA(const std::string& path) { return !path.empty() && ::chdir(path.c_str()) == 0; }
 
 std::string SystemStatePath(const std::string& relative) {
   auto dir = WindowsDirectory();
