@@ -3,6 +3,11 @@
 
 #include <string>
 
+// <windows.h> makes ConfigurePort a macro for ConfigurePortA/W; the function here is our own.
+#ifdef ConfigurePort
+#undef ConfigurePort
+#endif
+
 namespace velto {
 
 // Sends "AddPort" (or "DeletePort" when `remove`) with `portName` to the local port monitor. True when the

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
+#include "platform/files.h"
 #include "platform/printing/system_errors.h"
 #include "platform/printing/system_paths.h"
 #include "platform/shell.h"
@@ -35,9 +35,9 @@ void CopySelfToWindowsDir() {
   const std::string self = pf::ModuleFileName();
   if (!windows || self.empty()) return;  // no place to copy to: nothing is copied
   std::error_code ec;
-  const fs::path target = fs::path(*windows) / kInstalledProgramName;
-  if (fs::equivalent(self, target, ec)) return;  // running the installed copy itself
-  fs::copy_file(self, target, fs::copy_options::overwrite_existing, ec);
+  const fs::path target = pf::FsPath(*windows + pf::kPathSeparator + kInstalledProgramName);
+  if (fs::equivalent(pf::FsPath(self), target, ec)) return;  // running the installed copy itself
+  fs::copy_file(pf::FsPath(self), target, fs::copy_options::overwrite_existing, ec);
 }
 
 bool InstallPrintProcessor(const std::string& processorName, const std::string& library) {
@@ -45,24 +45,23 @@ bool InstallPrintProcessor(const std::string& processorName, const std::string& 
   uint32_t needed = 0;
   if (!pf::GetPrintProcessorDirectoryA(nullptr, nullptr, 1, directory, sizeof directory, &needed)) return false;
   std::error_code ec;
-  fs::copy_file(library, fs::path(directory) / library, fs::copy_options::overwrite_existing, ec);
+  fs::copy_file(pf::FsPath(library), pf::FsPath(directory + std::string(1, pf::kPathSeparator) + library),
+                fs::copy_options::overwrite_existing, ec);
   return pf::AddPrintProcessorA(nullptr, nullptr, library.c_str(), processorName.c_str());
 }
 
 std::string ProgramDirectory() {
   std::string path = pf::ModuleFileName();
-  size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  size_t separator = path.find_last_of(pf::kPathSeparators);
+  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
 }
 
 bool InstallPrinterDriver(const std::string& model, const std::string& package) {
   char command[600];
   std::snprintf(command, sizeof command, kDriverSetupCommand, model.c_str(), package.c_str());
-  // The package name carries no directory: it is the package beside the program.
-  const std::string directory = ProgramDirectory();
-  if (!directory.empty() && ::chdir(directory.c_str()) != 0) {
-    // The command then looks for the package in the current directory, which fails visibly.
-  }
+  // The package name carries no directory: it is the package beside the program. When the directory
+  // cannot be entered, the command looks for the package in the current directory and fails visibly.
+  pf::SetCurrentDirectoryA(ProgramDirectory());
   RegisterPrinterSetupProgram();
   return pf::CurrentShell().Run(command, pf::ShowCommand::Normal, true);
 }

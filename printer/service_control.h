@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <string>
 
+// <windows.h> makes StartService a macro for StartServiceA/W; the functions here are our own.
+#ifdef StartService
+#undef StartService
+#endif
+
 namespace velto {
 
 // True when the start request was accepted and the service is running; false when it could not be

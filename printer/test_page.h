@@ -1,6 +1,7 @@
 #pragma once
-// The printer's test page: one recorded page describing the printer, spooled as a job so that the job
-// flow converts it like any other.
+// The printer's test page where the printer-setup entry point is our own (print_ui_entry.h; Windows
+// prints its own): one recorded page describing the printer, spooled as a job so that the job flow
+// converts it like any other.
 
 #include <cstdint>
 #include <string>
