@@ -4,7 +4,9 @@
 #   2. cross-builds the libraries from Debian's sources into build-windows/deps/i686
 #      (scripts/windows/build-deps.sh; a second run reuses them),
 #   3. configures and builds the project with cmake/toolchain-mingw-i686.cmake,
-#   4. packs what a user copies to a Windows machine into build-windows/VeltoFaxTool-<version>-win32.zip.
+#   4. builds the print processors (x86, x64), gathers the driver package and makes the setup program
+#      build-windows/VeltoFaxTool-<version>-setup.exe (scripts/windows/processor.sh, installer.sh),
+#   5. packs what a user copies to a Windows machine into build-windows/VeltoFaxTool-<version>-win32.zip.
 # Extra arguments go to the project's cmake configure step. JOBS (default 2) caps parallel jobs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,24 +41,22 @@ project_version() {
   sed -n 's/^project(VeltoFaxTool VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt"
 }
 
-# The zip holds the two programs, the printer's companions when they were built, and the Windows
-# part of the README.
+# The zip holds the two programs, the printer's companions (the print processors and the driver
+# package, gathered in build-windows/package by scripts/windows/processor.sh) and the Windows part of
+# the README.
 package_zip() {
   local version zip staging
   version=$(project_version)
   zip=$BUILD/VeltoFaxTool-$version-win32.zip
-  staging=$BUILD/package/VeltoFaxTool-$version
-  rm -rf "$BUILD/package" && mkdir -p "$staging"
+  staging=$BUILD/zip/VeltoFaxTool-$version
+  rm -rf "$BUILD/zip" && mkdir -p "$staging"
   cp "$BUILD/VeltoFaxTool.exe" "$BUILD/velto-convert.exe" "$staging/"
-  for companion in Vtproc.dll x64/Vtproc.dll VeltoPrinter.inf VeltoPrinter.gpd; do
-    if [ -f "$BUILD/$companion" ]; then
-      mkdir -p "$staging/$(dirname "$companion")"
-      cp "$BUILD/$companion" "$staging/$companion"
-    fi
+  for part in x86 x64 driver; do
+    if [ -d "$BUILD/package/$part" ]; then cp -r "$BUILD/package/$part" "$staging/$part"; fi
   done
-  sed -n '/^## On Windows/,/^## [^O]/p' "$ROOT/README.md" | sed '$d' > "$staging/README-Windows.txt"
+  sed -n '/^## Windows/,/^## [^W]/p' "$ROOT/README.md" | sed '$d' > "$staging/README-Windows.txt"
   rm -f "$zip"
-  (cd "$BUILD/package" && zip -q -r "$zip" "VeltoFaxTool-$version")
+  (cd "$BUILD/zip" && zip -q -r "$zip" "VeltoFaxTool-$version")
   echo "build-windows: ${zip#$ROOT/}"
 }
 
@@ -67,4 +67,7 @@ fi
 echo "build-windows: the libraries for $ARCH"
 "$ROOT/scripts/windows/build-deps.sh" "$ARCH" "$DEPS"
 build_project "$@"
+echo "build-windows: the print processors, the driver package and the setup program"
+"$ROOT/scripts/windows/processor.sh"
+"$ROOT/scripts/windows/installer.sh"
 package_zip
