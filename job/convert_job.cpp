@@ -67,7 +67,7 @@ int ConvertJob(const std::string& spoolPath, const std::string& outputPath, cons
     KeepSpoolFile(spoolPath, why.c_str());
     return 1;
   }
-  platform::RemoveFile(spoolPath);
+  FinishSpoolClaim(spoolPath);
   return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "job/spool_claim.h"
 
 #include <cerrno>
+#include <map>
 #include <string_view>
 
 #include "platform/files.h"
@@ -13,6 +14,43 @@ namespace {
 constexpr const char* kClaimedSuffix = ".claimed";
 
 using platform::RenameNoReplace;
+
+bool g_claimByCopy = false;
+
+// The originals of the jobs claimed by copy, by the path of their copy.
+std::map<std::string, platform::HeldFile>& HeldOriginals() {
+  static std::map<std::string, platform::HeldFile> held;
+  return held;
+}
+
+// The folder does not let this user rename the file: try holding it instead.
+bool RenameRefused(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
+// Claims `path` by holding it and copying it to the user's job folder; the copy's path, or none when
+// another copy of the program holds the file or the copy cannot be made.
+std::optional<std::string> ClaimByCopy(const std::string& path, const std::string& name,
+                                       const std::string& claimSuffix) {
+  auto folder = platform::UserJobFolder();
+  if (!folder) return std::nullopt;
+  std::string copy = *folder;
+  copy.append(1, platform::kPathSeparator).append(name).append(claimSuffix);
+  if (copy.size() >= kSpoolPathChars) return std::nullopt;
+  auto held = platform::HeldFile::Hold(path);
+  if (!held) return std::nullopt;
+  platform::RemoveFile(copy);  // a copy of this process number left by a program that ended early
+  if (!held->CopyTo(copy)) return std::nullopt;
+  HeldOriginals().insert_or_assign(copy, std::move(*held));
+  return copy;
+}
+
+// Deletes the original of a job claimed by copy, and lets it go.
+void DeleteHeldOriginal(const std::string& claimedPath) {
+  auto& held = HeldOriginals();
+  auto it = held.find(claimedPath);
+  if (it == held.end()) return;
+  it->second.Delete();
+  held.erase(it);
+}
 
 // ".spl" at the end of a name, without regard to case.
 bool HasSpoolExtension(std::string_view name) {
@@ -56,8 +94,12 @@ std::optional<std::string> ClaimFirstSpoolFile(const std::string& directory) {
     if (path.size() >= kSpoolPathChars) continue;  // would not fit; never cut into another path
     if (!platform::IsRegularFile(path)) continue;
     std::string claimed = path + claimSuffix;
-    if (RenameNoReplace(path, claimed)) return claimed;
-    // Another copy took it first (or it cannot be renamed): try the next one.
+    if (!g_claimByCopy) {
+      if (RenameNoReplace(path, claimed)) return claimed;
+      // Another copy took it first (or it is gone): try the next one.
+      if (!RenameRefused(errno)) continue;
+    }
+    if (auto copy = ClaimByCopy(path, name, claimSuffix)) return copy;
   }
   return std::nullopt;
 }
@@ -69,6 +111,12 @@ std::string UnclaimedSpoolPath(const std::string& path) { return ClaimedBase(pat
 bool ReleaseSpoolClaim(const std::string& claimedPath) {
   auto base = ClaimedBase(claimedPath);
   if (!base) return false;
+  // A job claimed by copy is given back by letting the original go; the copy is not needed.
+  if (auto it = HeldOriginals().find(claimedPath); it != HeldOriginals().end()) {
+    HeldOriginals().erase(it);
+    platform::RemoveFile(claimedPath);
+    return true;
+  }
   if (RenameNoReplace(claimedPath, *base)) return true;
   if (errno != EEXIST) return false;
   // NAME.spl is taken by a new job: give this one NAME-2.spl, NAME-3.spl, …
@@ -86,10 +134,21 @@ std::optional<std::string> SetSpoolFileAside(const std::string& spoolPath) {
   std::string base = UnclaimedSpoolPath(spoolPath);
   for (int n = 1; n < 1000; ++n) {
     std::string candidate = n == 1 ? base + ".failed" : base + "." + std::to_string(n) + ".failed";
-    if (RenameNoReplace(spoolPath, candidate)) return candidate;
+    if (RenameNoReplace(spoolPath, candidate)) {
+      // The job is kept in the user's job folder: the original is no longer needed.
+      DeleteHeldOriginal(spoolPath);
+      return candidate;
+    }
     if (errno != EEXIST) return std::nullopt;
   }
   return std::nullopt;
 }
+
+void FinishSpoolClaim(const std::string& spoolPath) {
+  platform::RemoveFile(spoolPath);
+  DeleteHeldOriginal(spoolPath);
+}
+
+void ClaimByCopyForTesting(bool copy) { g_claimByCopy = copy; }
 
 }  // namespace velto

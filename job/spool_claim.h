@@ -3,6 +3,11 @@
 // and each looks for the first *.spl file of the Windows directory. A copy claims the file it found by
 // renaming it (atomically, in the same folder) to NAME.spl.<process id>.claimed, which no other copy's
 // search matches; a copy that loses the race for a file tries the next one.
+//
+// Where the user may read and delete a spool file but not rename it (the Windows directory on Windows,
+// where the print processor gives the user who printed just that right), the copy holds the file open
+// so that no other copy can take it, works on a copy of it in the user's job folder (named as a claimed
+// file is), and deletes the original through its handle once the job is done with or kept.
 
 #include <optional>
 #include <string>
@@ -27,5 +32,11 @@ bool ReleaseSpoolClaim(const std::string& claimedPath);
 // Keeps a job that could not be converted out of the way of the next search: NAME.spl.failed (or
 // NAME.spl.N.failed when that exists). The new path, or none when the file could not be renamed.
 std::optional<std::string> SetSpoolFileAside(const std::string& spoolPath);
+
+// A job done with: its spool file is deleted (and, for a job held open, the original too).
+void FinishSpoolClaim(const std::string& spoolPath);
+
+// Tests: claim every file as if the folder could not be renamed in.
+void ClaimByCopyForTesting(bool copy);
 
 }  // namespace velto

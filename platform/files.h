@@ -58,6 +58,32 @@ StdioFile OpenForWritingUnlinked(const std::string& path);
 // The file a link names (the path itself when it is no link).
 std::string FollowLinks(const std::string& path);
 
+// A file taken out of a folder in which one may read and delete it but not rename it (the spool files
+// that the print processor leaves in the Windows directory for the user who printed): held open so that
+// no other process can take it too, copied to where the program works on it, deleted through the handle.
+class HeldFile {
+ public:
+  // No value when the file cannot be held (errno set; EBUSY when another process holds it).
+  static std::optional<HeldFile> Hold(const std::string& path);
+  HeldFile(HeldFile&& other) noexcept;
+  HeldFile& operator=(HeldFile&& other) noexcept;
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  ~HeldFile();  // lets the file go, still in place unless deleted
+
+  const std::string& Path() const { return path_; }
+  // Copies the whole file to `target`, a name that must not exist yet. False with errno set.
+  bool CopyTo(const std::string& target);
+  // Deletes the file through its handle. False with errno set.
+  bool Delete();
+
+ private:
+  HeldFile(std::string path, intptr_t handle) : path_(std::move(path)), handle_(handle) {}
+  void Release();
+  std::string path_;
+  intptr_t handle_ = -1;  // a descriptor, or a Windows file handle
+};
+
 // The names in a folder in the order the file system lists them; no value when it cannot be read.
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder);
 // The current folder; "." when it cannot be had.

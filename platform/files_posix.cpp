@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,6 +83,79 @@ std::string FollowLinks(const std::string& path) {
   if (::realpath(path.c_str(), resolved) == nullptr) return path;
   return resolved;
 }
+
+std::optional<HeldFile> HeldFile::Hold(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return std::nullopt;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno == EWOULDBLOCK ? EBUSY : errno;
+    ::close(fd);
+    errno = error;
+    return std::nullopt;
+  }
+  return HeldFile(path, fd);
+}
+
+HeldFile::HeldFile(HeldFile&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+  other.handle_ = -1;
+}
+
+HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
+  if (this != &other) {
+    Release();
+    path_ = std::move(other.path_);
+    handle_ = other.handle_;
+    other.handle_ = -1;
+  }
+  return *this;
+}
+
+HeldFile::~HeldFile() { Release(); }
+
+void HeldFile::Release() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+  handle_ = -1;
+}
+
+bool HeldFile::CopyTo(const std::string& target) {
+  if (handle_ < 0) {
+    errno = EBADF;
+    return false;
+  }
+  const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (out < 0) return false;
+  char buffer[65536];
+  off_t offset = 0;
+  bool ok = true;
+  for (;;) {
+    const ssize_t got = ::pread(static_cast<int>(handle_), buffer, sizeof buffer, offset);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::write(out, buffer + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        ok = false;
+        break;
+      }
+      done += put;
+    }
+    if (!ok) break;
+    offset += got;
+  }
+  const int error = errno;
+  if (::close(out) != 0 && ok) ok = false;
+  if (!ok) {
+    ::unlink(target.c_str());
+    errno = error ? error : EIO;
+  }
+  return ok;
+}
+
+bool HeldFile::Delete() { return ::unlink(path_.c_str()) == 0; }
 
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder) {
   DIR* dir = ::opendir(folder.c_str());

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/text_encoding.h"
@@ -124,6 +125,87 @@ StdioFile OpenForWritingUnlinked(const std::string& path) {
 }
 
 std::string FollowLinks(const std::string& path) { return path; }
+
+std::optional<HeldFile> HeldFile::Hold(const std::string& path) {
+  // Reading and deleting shared with readers only: another process that wants to take the file too
+  // (read and delete) gets a sharing violation.
+  HANDLE file = ::CreateFileW(Utf16(path).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    errno = error == ERROR_SHARING_VIOLATION ? EBUSY : ErrnoOf(error);
+    return std::nullopt;
+  }
+  return HeldFile(path, reinterpret_cast<intptr_t>(file));
+}
+
+HeldFile::HeldFile(HeldFile&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+  other.handle_ = -1;
+}
+
+HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
+  if (this != &other) {
+    Release();
+    path_ = std::move(other.path_);
+    handle_ = other.handle_;
+    other.handle_ = -1;
+  }
+  return *this;
+}
+
+HeldFile::~HeldFile() { Release(); }
+
+void HeldFile::Release() {
+  if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = -1;
+}
+
+bool HeldFile::CopyTo(const std::string& target) {
+  if (handle_ == -1) {
+    errno = EBADF;
+    return false;
+  }
+  const HANDLE in = reinterpret_cast<HANDLE>(handle_);
+  HANDLE out = ::CreateFileW(Utf16(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return Fail();
+  LARGE_INTEGER start{};
+  bool ok = ::SetFilePointerEx(in, start, nullptr, FILE_BEGIN) != FALSE;
+  std::vector<char> buffer(65536);
+  while (ok) {
+    DWORD got = 0;
+    if (!::ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    DWORD put = 0;
+    ok = ::WriteFile(out, buffer.data(), got, &put, nullptr) && put == got;
+  }
+  const DWORD error = ok ? 0 : ::GetLastError();
+  if (!::CloseHandle(out)) ok = false;
+  if (!ok) {
+    ::DeleteFileW(Utf16(target).c_str());
+    errno = ErrnoOf(error);
+  }
+  return ok;
+}
+
+bool HeldFile::Delete() {
+  if (handle_ == -1) {
+    errno = EBADF;
+    return false;
+  }
+  // Marked for deletion through the handle: the file goes when the handle closes, whatever the folder
+  // allows its renaming.
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = TRUE;
+  if (!::SetFileInformationByHandle(reinterpret_cast<HANDLE>(handle_), FileDispositionInfo, &disposition,
+                                    sizeof disposition)) {
+    return Fail();
+  }
+  Release();
+  return true;
+}
 
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder) {
   WIN32_FIND_DATAW found;

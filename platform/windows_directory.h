@@ -17,6 +17,10 @@ std::optional<std::string> WindowsDirectory();
 // Tests put a folder of their own in place of the Windows directory (nullopt: the system's again).
 void SetWindowsDirectoryForTesting(std::optional<std::string> folder);
 std::string TempDirectory();
+// The user's own folder for print jobs taken out of a Windows directory that the user may not change
+// (made on first use): %LOCALAPPDATA%\VeltoFaxTool\jobs on Windows, $XDG_DATA_HOME/velto/jobs (else
+// ~/.local/share/velto/jobs) elsewhere. No value when it cannot be made.
+std::optional<std::string> UserJobFolder();
 
 // The folder of the `autosavedir` setting, ending in the path separator. On Windows the text as it
 // stands with a final "\" added when it has none. Elsewhere an empty text or the Windows default

@@ -42,6 +42,21 @@ std::string FolderOfSetting(std::string folder) {
   return folder;
 }
 
+std::optional<std::string> UserJobFolder() {
+  std::string dir;
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) {
+    dir = std::string(data) + "/velto/jobs";
+  } else if (const char* home = std::getenv("HOME"); home && *home) {
+    dir = std::string(home) + "/.local/share/velto/jobs";
+  } else {
+    return std::nullopt;
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (!std::filesystem::is_directory(dir, ec)) return std::nullopt;
+  return dir;
+}
+
 std::string TempDirectory() {
   std::string dir = "/tmp";
   if (const char* env = std::getenv("TMPDIR"); env && *env) dir = env;

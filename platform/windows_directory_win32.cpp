@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shlobj.h>
 
 #include "platform/text_encoding.h"
 #include "platform/windows_directory.h"
@@ -17,6 +18,20 @@ std::optional<std::string> WindowsDirectory() {
   const UINT length = ::GetWindowsDirectoryW(buffer, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return std::nullopt;
   return Utf8(std::wstring_view(buffer, length));
+}
+
+std::optional<std::string> UserJobFolder() {
+  wchar_t base[MAX_PATH];
+  if (::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, base) != S_OK) {
+    return std::nullopt;
+  }
+  std::wstring folder = std::wstring(base) + L"\\VeltoFaxTool";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  folder += L"\\jobs";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+  return Utf8(folder);
 }
 
 std::string TempDirectory() {

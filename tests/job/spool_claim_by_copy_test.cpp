@@ -1,0 +1,67 @@
+// Claiming a spool file in a folder that lets the user read and delete it but not rename it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "job/spool_claim.h"
+#include "platform/files.h"
+#include "tests/support/test_support.h"
+
+namespace velto {
+namespace {
+
+class ClaimByCopyTest : public ::testing::Test {
+ protected:
+  ClaimByCopyTest() { ClaimByCopyForTesting(true); }
+  ~ClaimByCopyTest() override { ClaimByCopyForTesting(false); }
+
+  std::string Job(const std::string& name, const std::string& content) {
+    const std::string path = windir_.File(name);
+    test::WriteTextFile(path, content);
+    return path;
+  }
+  std::string JobFolder() const { return (data_.Path() / "velto" / "jobs").string(); }
+
+  test::TempDir windir_;
+  test::TempDir data_;
+  test::ScopedEnv dataEnv_{"XDG_DATA_HOME", data_.Path().string()};
+};
+
+TEST_F(ClaimByCopyTest, TheCopyIsWorkedOnAndTheOriginalHeldUntilTheJobIsDone) {
+  const std::string original = Job("!job-1.spl", "first job");
+  auto claimed = ClaimFirstSpoolFile(windir_.Path().string());
+  ASSERT_TRUE(claimed);
+  EXPECT_TRUE(IsClaimedSpoolPath(*claimed));
+  EXPECT_EQ(std::filesystem::path(*claimed).parent_path(), std::filesystem::path(JobFolder()));
+  EXPECT_EQ(test::ReadFileBytes(*claimed), test::ReadFileBytes(original));
+  // The original stays in place, held: no other copy of the program can take it meanwhile.
+  EXPECT_TRUE(std::filesystem::exists(original));
+  EXPECT_FALSE(platform::HeldFile::Hold(original));
+  EXPECT_FALSE(ClaimFirstSpoolFile(windir_.Path().string()));
+
+  FinishSpoolClaim(*claimed);
+  EXPECT_FALSE(std::filesystem::exists(*claimed));
+  EXPECT_FALSE(std::filesystem::exists(original));
+}
+
+TEST_F(ClaimByCopyTest, ACancelledJobStaysAndAKeptJobMovesToTheUsersFolder) {
+  const std::string original = Job("!job-2.spl", "second job");
+  auto claimed = ClaimFirstSpoolFile(windir_.Path().string());
+  ASSERT_TRUE(claimed);
+  // A cancelled Save dialog gives the job back: the original is free for the next try.
+  EXPECT_TRUE(ReleaseSpoolClaim(*claimed));
+  EXPECT_FALSE(std::filesystem::exists(*claimed));
+  ASSERT_TRUE(std::filesystem::exists(original));
+
+  claimed = ClaimFirstSpoolFile(windir_.Path().string());
+  ASSERT_TRUE(claimed);
+  // A job that could not be written whole is kept where the user can reach it; the original goes.
+  auto kept = SetSpoolFileAside(*claimed);
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(*kept, JobFolder() + "/!job-2.spl.failed");
+  EXPECT_EQ(test::ReadFileBytes(*kept), std::vector<uint8_t>({'s', 'e', 'c', 'o', 'n', 'd', ' ', 'j', 'o', 'b'}));
+  EXPECT_FALSE(std::filesystem::exists(original));
+}
+
+}  // namespace
+}  // namespace velto
