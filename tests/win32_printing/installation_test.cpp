@@ -96,16 +96,5 @@ TEST(WindowsInstallation, InstallCreatesEveryPieceAndUninstallTakesAwayWhatTheSp
   EXPECT_FALSE(Lists(ListedPorts(), "Velto Port"));
 }
 
-TEST(WindowsInstallation, TheProgramDirectoryEndsInTheSystemsSeparator) {
-  // The driver package is found through it: "C:\...\program\" + "VeltoPrinter.inf".
-  InstallationFolders folders;
-  EXPECT_EQ(ProgramDirectory(), folders.programDir + "\\");
-  pf::SetModuleFileNameForTesting(std::nullopt);
-  const std::string self = pf::ModuleFileName();
-  ASSERT_FALSE(self.empty());
-  EXPECT_EQ(self.rfind(ProgramDirectory(), 0), 0u);
-  EXPECT_EQ(self.find('\\', ProgramDirectory().size()), std::string::npos);
-}
-
 }  // namespace
 }  // namespace velto
