@@ -21,5 +21,10 @@ inline constexpr const char* kSpoolDirectoryFallback = "C:\\WINNT";
 inline constexpr const char* kPortMonitorObject = ",XcvMonitor Local Port";
 inline constexpr const char* kDriverSetupCommand =
     "rundll32 printui.dll,PrintUIEntry /ia  /m \"%s\" /h \"Intel\" /v \"Windows 2000\" /f %s";
+// On 64-bit Windows the spooler loads 64-bit companions only: the driver is set up for the x64
+// environment, and the 64-bit print processor is taken from the x64 folder beside the program.
+inline constexpr const char* kDriverSetupCommandX64 =
+    "rundll32 printui.dll,PrintUIEntry /ia  /m \"%s\" /h \"x64\" /v \"Windows 2000\" /f %s";
+inline constexpr const char* kPrintProcessorFolderX64 = "x64";
 
 }  // namespace velto

@@ -41,13 +41,19 @@ void CopySelfToWindowsDir() {
 }
 
 bool InstallPrintProcessor(const std::string& processorName, const std::string& library) {
+  // A 32-bit program on 64-bit Windows registers the 64-bit processor (from the x64 folder) with the
+  // 64-bit spooler: the x86 one would never be loaded, and copied there it would break printing.
+  const std::optional<std::string> environment = pf::NativePrintEnvironment();
+  const char* env = environment ? environment->c_str() : nullptr;
+  const std::string source =
+      environment ? std::string(kPrintProcessorFolderX64) + pf::kPathSeparator + library : library;
   char directory[256];
   uint32_t needed = 0;
-  if (!pf::GetPrintProcessorDirectoryA(nullptr, nullptr, 1, directory, sizeof directory, &needed)) return false;
+  if (!pf::GetPrintProcessorDirectoryA(nullptr, env, 1, directory, sizeof directory, &needed)) return false;
   std::error_code ec;
-  fs::copy_file(pf::FsPath(library), pf::FsPath(directory + std::string(1, pf::kPathSeparator) + library),
+  fs::copy_file(pf::FsPath(source), pf::FsPath(directory + std::string(1, pf::kPathSeparator) + library),
                 fs::copy_options::overwrite_existing, ec);
-  return pf::AddPrintProcessorA(nullptr, nullptr, library.c_str(), processorName.c_str());
+  return pf::AddPrintProcessorA(nullptr, env, library.c_str(), processorName.c_str());
 }
 
 std::string ProgramDirectory() {
@@ -58,7 +64,8 @@ std::string ProgramDirectory() {
 
 bool InstallPrinterDriver(const std::string& model, const std::string& package) {
   char command[600];
-  std::snprintf(command, sizeof command, kDriverSetupCommand, model.c_str(), package.c_str());
+  const char* setup = pf::NativePrintEnvironment() ? kDriverSetupCommandX64 : kDriverSetupCommand;
+  std::snprintf(command, sizeof command, setup, model.c_str(), package.c_str());
   // The package name carries no directory: it is the package beside the program. When the directory
   // cannot be entered, the command looks for the package in the current directory and fails visibly.
   pf::SetCurrentDirectoryA(ProgramDirectory());
@@ -100,8 +107,15 @@ bool DeleteVeltoPrinter() {
   return true;
 }
 
-void RemovePrintProcessor() { pf::DeletePrintProcessorA(nullptr, nullptr, kPrintProcessorName); }
-void RemovePrinterDriver() { pf::DeletePrinterDriverA(nullptr, nullptr, kDriverName); }
+void RemovePrintProcessor() {
+  const std::optional<std::string> environment = pf::NativePrintEnvironment();
+  pf::DeletePrintProcessorA(nullptr, environment ? environment->c_str() : nullptr, kPrintProcessorName);
+}
+
+void RemovePrinterDriver() {
+  const std::optional<std::string> environment = pf::NativePrintEnvironment();
+  pf::DeletePrinterDriverA(nullptr, environment ? environment->c_str() : nullptr, kDriverName);
+}
 
 bool InstallPrinter() {
   CopySelfToWindowsDir();

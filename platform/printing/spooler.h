@@ -92,6 +92,11 @@ bool SetPrinter2(HANDLE printer, const PrinterRecord& record, uint32_t command);
 bool XcvDataW(HANDLE xcv, std::u16string_view dataName, std::span<const uint8_t> input,
               std::span<uint8_t> output, uint32_t* outputNeeded, uint32_t* status);
 
+// The environment of the machine's own spooler when it differs from the program's: "Windows x64" for
+// this 32-bit program on 64-bit Windows, whose spooler loads only 64-bit print processors and drivers.
+// No value where the default environment is the spooler's own (32-bit Windows, and elsewhere).
+std::optional<std::string> NativePrintEnvironment();
+
 // Print processors, in the print-processor directory.
 bool GetPrintProcessorDirectoryA(const char* serverName, const char* environment, uint32_t level, char* buffer,
                                  uint32_t bufferSize, uint32_t* needed);

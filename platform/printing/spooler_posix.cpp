@@ -586,3 +586,10 @@ bool PrintProcessorExists(const std::string& name) { return LoadProcessors().Fin
 bool PrinterDriverExists(const std::string& name) { return StateFile::Load(DriversFile()).Find(name) != nullptr; }
 
 }  // namespace velto::platform
+
+namespace velto::platform {
+
+// This platform's spooler takes the program's own environment.
+std::optional<std::string> NativePrintEnvironment() { return std::nullopt; }
+
+}  // namespace velto::platform

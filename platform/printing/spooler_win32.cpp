@@ -416,3 +416,13 @@ std::string PrinterDriverDirectory() {
 }
 
 }  // namespace velto::platform
+
+namespace velto::platform {
+
+std::optional<std::string> NativePrintEnvironment() {
+  BOOL wow64 = FALSE;
+  if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64) return std::nullopt;
+  return std::string("Windows x64");
+}
+
+}  // namespace velto::platform
