@@ -1,5 +1,10 @@
 # Warnings, sanitizers and the helpers that turn folders into targets.
 add_compile_options(-Wall -Wextra)
+# 32-bit Windows: doubles computed in SSE2 registers, as the system's own compilers do, not in the x87's
+# 80 bits, which turn 2000 × 0.96 into 1919.99… and every truncated page size one pixel short.
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_compile_options(-msse2 -mfpmath=sse)
+endif()
 
 if(VELTO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
