@@ -19,18 +19,11 @@
 namespace velto {
 namespace {
 
-using test::Quote;
-using test::RunTool;
 using test::TempDir;
 
 constexpr int W = kFaxPageWidth;
 constexpr int H = kFaxPageHeight;
 constexpr size_t kRowBytes = W / 8;
-
-struct TiffCloser {
-  void operator()(TIFF* t) const { TIFFClose(t); }
-};
-using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
 
 // Black printing on white paper at pixel-exact places: edges, a thin line and a fine checkerboard.
 void DrawPattern(platform::PageCanvas& s) {
@@ -84,7 +77,7 @@ FaxTiffOptions Options(TiffPageMode mode, BilevelMethod method = BilevelMethod::
 
 // Every strip of a directory decoded and joined: the page's rows, top row first.
 std::vector<uint8_t> DecodeStrip(const std::string& path, int directory) {
-  TiffPtr tif(TIFFOpen(path.c_str(), "rc"));  // no strip chopping: strips as they are in the file
+  test::TiffPtr tif = test::OpenTiff(path, "rc");  // no strip chopping: strips as they are in the file
   if (!tif || !TIFFSetDirectory(tif.get(), static_cast<tdir_t>(directory))) return {};
   std::vector<uint8_t> data;
   std::vector<uint8_t> strip(static_cast<size_t>(TIFFStripSize(tif.get())));
@@ -97,29 +90,13 @@ std::vector<uint8_t> DecodeStrip(const std::string& path, int directory) {
 }
 
 int DirectoryCount(const std::string& path) {
-  TiffPtr tif(TIFFOpen(path.c_str(), "r"));
+  test::TiffPtr tif = test::OpenTiff(path, "r");
   return tif ? TIFFNumberOfDirectories(tif.get()) : -1;
 }
 
-// Tag numbers and their value text per directory, as tiffdump lists them ("Name (256) SHORT (3) 1<1728>").
+// Tag numbers and their value text per directory, as the file holds them ("1728", "0 1", "204").
 std::vector<std::map<int, std::string>> DumpTags(const std::string& path) {
-  std::vector<std::map<int, std::string>> dirs;
-  test::ToolResult r = RunTool("tiffdump " + Quote(path));
-  std::istringstream lines(r.output);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (line.rfind("Directory ", 0) == 0) dirs.emplace_back();
-    const size_t open = line.find(" (");
-    const size_t first = line.find('<');
-    const size_t last = line.rfind('>');
-    if (dirs.empty() || open == std::string::npos || first == std::string::npos || last == std::string::npos ||
-        last < first)
-      continue;
-    int tag = 0;
-    if (std::sscanf(line.c_str() + open, " (%d)", &tag) != 1) continue;
-    dirs.back()[tag] = line.substr(first + 1, last - first - 1);
-  }
-  return dirs;
+  return test::ReadTiffTags(path).value_or(std::vector<test::TiffTags>{});
 }
 
 std::set<int> Keys(const std::map<int, std::string>& tags) {
@@ -130,9 +107,6 @@ std::set<int> Keys(const std::map<int, std::string>& tags) {
 
 class FaxTiffTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (!test::ToolAvailable("tiffdump") || !test::ToolAvailable("tiffinfo")) GTEST_SKIP() << "libtiff-tools missing";
-  }
   TempDir dir;
 };
 
@@ -161,7 +135,7 @@ TEST_F(FaxTiffTest, OnePageCarriesTheFaxTagsAndNothingElse) {
   EXPECT_EQ(t[292], "4");
   EXPECT_EQ(t[296], "2");
   EXPECT_EQ(t[297], "0 1");
-  EXPECT_EQ(t[305], "Velto Printer...\\0");  // tiffdump shows the terminator
+  EXPECT_EQ(t[305], "Velto Printer...\\0");  // with its terminator
   EXPECT_EQ(t[326], "0");
   EXPECT_EQ(t[327], "0");
   EXPECT_EQ(t[328], "0");
@@ -184,8 +158,7 @@ TEST_F(FaxTiffTest, ThreePagesAreNumberedPagesOfOneDocument) {
     ASSERT_EQ(strip.size(), kRowBytes * H);
     for (int p = 0; p < 3; ++p) EXPECT_EQ(strip[13 * p], p == i ? 0xFF : 0x00) << i << "/" << p;
   }
-  test::ToolResult info = RunTool("tiffinfo " + Quote(path));
-  EXPECT_EQ(info.exitCode, 0) << info.output;
+  EXPECT_EQ(test::TiffReadErrors(path), "");
 }
 
 TEST_F(FaxTiffTest, EveryBilevelCoderGivesBackTheBits) {
@@ -213,16 +186,6 @@ TEST_F(FaxTiffTest, EveryBilevelCoderGivesBackTheBits) {
       EXPECT_EQ(DecodeStrip(path, 0), w.expected);
     }
   }
-}
-
-TEST_F(FaxTiffTest, UncompressedCopyHasTheSameBits) {
-  const std::string path = dir.File("g3.tif");
-  const std::string plain = dir.File("plain.tif");
-  Written w = WriteDocument(path, Options(TiffPageMode::Group3), 1, [](platform::PageCanvas& s, int) { DrawPattern(s); });
-  ASSERT_TRUE(w.ok);
-  test::ToolResult r = RunTool("tiffcp -c none " + Quote(path) + " " + Quote(plain));
-  ASSERT_EQ(r.exitCode, 0) << r.output;
-  EXPECT_EQ(DecodeStrip(plain, 0), w.expected);
 }
 
 TEST_F(FaxTiffTest, DirectAndDitheredAgreeOnBlackAndWhite) {
@@ -260,6 +223,7 @@ TEST_F(FaxTiffTest, ColourPagesAreUprightRgbWithoutFaxTags) {
   ASSERT_TRUE(WriteDocument(direct, Options(TiffPageMode::Colour, BilevelMethod::Direct), 1, draw).ok);
   // The way black and white is made plays no part in colour pages.
   EXPECT_EQ(test::ReadFileBytes(dithered), test::ReadFileBytes(direct));
+#ifndef _WIN32  // the display's depth is set here through its stand-in
   {
     // Nor does a display of 256 colours: the page is still read out at 24 bits.
     test::ScopedEnv screen("VELTO_SCREEN_BITS", "8");
@@ -271,6 +235,7 @@ TEST_F(FaxTiffTest, ColourPagesAreUprightRgbWithoutFaxTags) {
     ASSERT_TRUE(w.ok);
     EXPECT_EQ(DecodeStrip(bilevel, 0), w.expected);
   }
+#endif
 
   auto dirs = DumpTags(dithered);
   ASSERT_EQ(dirs.size(), 1u);
@@ -304,7 +269,7 @@ TEST_F(FaxTiffTest, PagesWithoutImageGetNoDirectory) {
   ASSERT_EQ(dirs.size(), 2u);
   EXPECT_EQ(dirs[0][297], "0 3");
   EXPECT_EQ(dirs[1][297], "2 3");
-  EXPECT_EQ(RunTool("tiffinfo " + Quote(path)).exitCode, 0);
+  EXPECT_EQ(test::TiffReadErrors(path), "");
 
   // No page at all: no file, and the writer says so.
   const std::string empty = dir.File("empty.tif");
@@ -313,7 +278,7 @@ TEST_F(FaxTiffTest, PagesWithoutImageGetNoDirectory) {
   EXPECT_FALSE(none.Finish());
   EXPECT_EQ(none.Error(), "no page of the job could be drawn");
   EXPECT_FALSE(std::filesystem::exists(empty));
-  EXPECT_EQ(test::FilesIn(dir.Path().string()), (std::vector<std::string>{"gaps.tif"}));
+  EXPECT_EQ(test::FilesIn(dir.Text()), (std::vector<std::string>{"gaps.tif"}));
 }
 
 TEST_F(FaxTiffTest, ExistingFileIsReplacedAndBadPathsLeaveNothing) {
@@ -325,12 +290,12 @@ TEST_F(FaxTiffTest, ExistingFileIsReplacedAndBadPathsLeaveNothing) {
 
   FaxTiffWriter writer;
   EXPECT_FALSE(writer.Open(dir.File("no/such/folder/x.tif"), Options(TiffPageMode::Group3), 1));
-  EXPECT_FALSE(writer.Open(dir.Path().string() + "/", Options(TiffPageMode::Group3), 1));
+  EXPECT_FALSE(writer.Open(dir.Text() + "/", Options(TiffPageMode::Group3), 1));
   // A folder in the way of the output file: the document fails, the folder and the old file stay.
   std::filesystem::create_directory(dir.File("taken.tif"));
   EXPECT_FALSE(WriteDocument(dir.File("taken.tif"), Options(TiffPageMode::Group3), 1, [](platform::PageCanvas&, int) {}).ok);
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("taken.tif")));
-  EXPECT_EQ(test::FilesIn(dir.Path().string()), (std::vector<std::string>{"old.tif", "taken.tif"}));
+  EXPECT_EQ(test::FilesIn(dir.Text()), (std::vector<std::string>{"old.tif", "taken.tif"}));
 }
 
 TEST(TiffSettings, CompressionSettingPicksThePageMode) {
@@ -354,8 +319,6 @@ TEST(TiffSettings, CompressionSettingPicksThePageMode) {
 class FaxTiffJobTest : public FaxTiffTest {
  protected:
   void SetUp() override {
-    FaxTiffTest::SetUp();
-    if (IsSkipped()) return;
     std::filesystem::create_directory(windows);
     std::filesystem::create_directory(temp);
     if (!test::MakeSpoolJob(dir.File("job.spl"), 3, job)) GTEST_SKIP() << "spool reader not available";
@@ -466,8 +429,7 @@ TEST_F(FaxTiffJobTest, DamagedPageStillGivesAValidDocument) {
     ASSERT_EQ(context.report.Problems().size(), 1u) << settings;
     EXPECT_EQ(context.report.Problems()[0].page, 2);
     EXPECT_EQ(context.report.Problems()[0].kind, WriteProblem::Kind::Damaged);
-    test::ToolResult info = RunTool("tiffinfo -D " + Quote(path));
-    EXPECT_EQ(info.exitCode, 0) << info.output;
+    EXPECT_EQ(test::TiffReadErrors(path), "") << settings;
     EXPECT_EQ(DirectoryCount(path), 3) << settings;
   }
 }

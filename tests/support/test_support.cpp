@@ -1,9 +1,11 @@
 #include "tests/support/test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <random>
 #include <stdexcept>
+
+#include "platform/files.h"
 
 namespace velto::test {
 
@@ -14,6 +16,7 @@ TempDir::TempDir() {
     auto candidate = base / ("velto-test-" + std::to_string(rd()));
     if (std::filesystem::create_directory(candidate)) {
       path_ = candidate;
+      text_ = platform::Utf8Path(path_);
       return;
     }
   }
@@ -26,30 +29,32 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-ScopedEnv::ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-  if (const char* old = std::getenv(name)) previous_ = old;
-  if (value) ::setenv(name, value->c_str(), 1);
-  else ::unsetenv(name);
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (previous_) ::setenv(name_.c_str(), previous_->c_str(), 1);
-  else ::unsetenv(name_.c_str());
-}
+std::string TempDir::File(const std::string& name) const { return platform::Utf8Path(path_ / platform::FsPath(name)); }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::vector<uint8_t>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  std::vector<uint8_t> bytes;
+  auto file = platform::OpenStdioFile(path, "rb");
+  if (!file) return bytes;
+  uint8_t buffer[65536];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) bytes.insert(bytes.end(), buffer, buffer + n);
+  return bytes;
 }
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  auto file = platform::OpenStdioFile(path, "wb");
+  if (file && !bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file.get());
 }
 
 void WriteTextFile(const std::string& path, const std::string& text) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f << text;
+  WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+bool Exists(const std::string& path) { return platform::FileExists(path); }
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names = platform::ListFolder(folder).value_or(std::vector<std::string>{});
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 emf::MetafileRecorder A4Recorder() {
