@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/display.h"
 #include "raster/read_out_palette.h"
 #include "tests/support/test_support.h"
 
@@ -249,9 +250,17 @@ TEST(ReadOut, SplitFormFollowsTheDisplayDepthWithSlack) {
     const char* bits;
     int bitCount;
   };
-  for (Case c : {Case{"1", 1}, Case{"2", 4}, Case{"4", 4}, Case{"5", 8}, Case{"8", 8}, Case{"16", 24}, Case{"32", 24}}) {
+  const std::vector<Case> cases{Case{"1", 1}, Case{"2", 4},   Case{"4", 4},  Case{"5", 8},
+                                Case{"8", 8}, Case{"16", 24}, Case{"24", 24}, Case{"32", 24}};
+  int checked = 0;
+  for (Case c : cases) {
+#ifdef _WIN32  // the display is the system's: its own depth alone
+    if (std::to_string(platform::DisplayColourDepth()) != c.bits) continue;
+#else
     test::ScopedEnv env("VELTO_SCREEN_BITS", std::string(c.bits));
-    EXPECT_EQ(ScreenBitDepth(), c.bitCount);
+#endif
+    ++checked;
+    EXPECT_EQ(ScreenBitDepth(), c.bitCount) << c.bits;
     BitmapHeaderRecord header{};
     std::vector<uint8_t> rows;
     uint32_t size = ReadPageRows(s, header, false, rows);
@@ -265,8 +274,11 @@ TEST(ReadOut, SplitFormFollowsTheDisplayDepthWithSlack) {
     EXPECT_EQ(slackRows.size(), size + stride + 10);
     EXPECT_TRUE(std::equal(rows.begin(), rows.end(), slackRows.begin()));
   }
+  EXPECT_GT(checked, 0) << "a display of " << platform::DisplayColourDepth() << " bits";
+#ifndef _WIN32  // without a stand-in, a display of true colour
   test::ScopedEnv env("VELTO_SCREEN_BITS", std::nullopt);
   EXPECT_EQ(ScreenBitDepth(), 24);
+#endif
 }
 
 TEST(ReadOut, ImageSizeArithmetic) {

@@ -2,8 +2,6 @@
 #include "raster/page_writers.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -59,7 +57,7 @@ class PageWritersTest : public ::testing::Test {
   fs::path temp_ = dir_.Path() / "tmp";
   fs::path out_ = dir_.Path() / "out";
   test::ScopedEnv tmpdir_{"TMPDIR", (dir_.Path() / "tmp").string()};
-  test::ScopedEnv windir_{"VELTO_WINDIR", dir_.Path().string()};
+  test::ScopedEnv windir_{"VELTO_WINDIR", dir_.Text()};
   test::ScopedEnv screen_{"VELTO_SCREEN_BITS", std::nullopt};
   std::string spool_;
   SpoolJob job_;
@@ -268,6 +266,9 @@ TEST_F(PageWritersTest, PagesThatCannotBeExtractedOrRenderedGiveNoFile) {
 }
 
 TEST_F(PageWritersTest, LowColourDisplays) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the display's depth is set only through the stand-in of other platforms";
+#endif
   for (const char* bits : {"1", "4", "8"}) {
     test::ScopedEnv screen("VELTO_SCREEN_BITS", std::string(bits));
     // JPEG and GIF read out at 24 bits whatever the display.
