@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "app/fax_tool_app.h"
+#include "platform/files.h"
 #include "platform/program_arguments.h"
 #include "tests/job/fake_writers.h"
 #include "tests/job/job_fixture.h"
@@ -55,6 +56,9 @@ TEST(CFaxToolApp, RunsExactlyTheOneModeAndNeverEntersAMessageLoop) {
 }
 
 TEST(ProgramCommandText, JoinsWithSingleBlanks) {
+#ifdef _WIN32
+  GTEST_SKIP() << "on Windows the command text is the system's command line, not argv (program_arguments_test)";
+#endif
   const char* argv[] = {"VeltoFaxTool", "VELTO", "PRINT", "12*My", "Report.doc"};
   EXPECT_EQ(platform::ProgramCommandText(5, argv), "VELTO PRINT 12*My Report.doc");
   const char* quoted[] = {"VeltoFaxTool", "VELTO PRINT*a  b"};
@@ -67,7 +71,7 @@ TEST(ProgramCommandText, JoinsWithSingleBlanks) {
 class RunPrintJobTest : public test::JobFixture {
  protected:
   RunPrintJobTest() : writersScope_(writers_.set) {
-    WriteSettings("[save]\nsavemode=1\nautosavedir=" + out_.Path().string() + "\n");
+    WriteSettings("[save]\nsavemode=1\nautosavedir=" + out_.Text() + "\n");
   }
   // The output path of the one job run with `commandText`, or "" when nothing was converted.
   std::string OutputOf(const std::string& commandText, int expectedResult = 0) {
@@ -82,7 +86,7 @@ class RunPrintJobTest : public test::JobFixture {
 };
 
 TEST_F(RunPrintJobTest, SplitsAtTheFirstStar) {
-  std::string out = out_.Path().string() + "/";
+  const std::string out = out_.Text() + platform::kPathSeparator;
   EXPECT_EQ(OutputOf("VELTO PRINT*Memo"), out + "Memo.bmp");
   EXPECT_EQ(OutputOf("VELTO PRINX 99*Memo"), out + "Memo.bmp");
   EXPECT_EQ(OutputOf("velto print*Report.doc"), out + "Report.bmp");
@@ -98,7 +102,7 @@ TEST_F(RunPrintJobTest, OnlyTheFirst511CharactersOfTheCommandCount) {
   EXPECT_EQ(OutputOf("VELTO PRINT " + std::string(499, 'x') + "*Memo", -1), "");
   // One within it is.
   EXPECT_EQ(OutputOf("VELTO PRINT " + std::string(480, 'x') + "*Memo" + std::string(100, 'y')),
-            out_.Path().string() + "/Memo" + std::string(14, 'y') + ".bmp");
+            out_.Text() + platform::kPathSeparator + "Memo" + std::string(14, 'y') + ".bmp");
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ class JobEndToEndTest : public test::JobFixture {
  protected:
   void AutoSave(int format) {
     WriteSettings("[save]\nsavemode=1\nautosaveformat=" + std::to_string(format) +
-                  "\nautosavedir=" + out_.Path().string() + "\n");
+                  "\nautosavedir=" + out_.Text() + "\n");
   }
   int RunJob(const std::string& commandText) {
     CFaxToolApp app(commandText);

@@ -16,7 +16,7 @@ struct OverridesCleared {
 
 TEST(Settings, ReadFromTheWindowsDirectoryUnlessOverridden) {
   TempDir windir;
-  ScopedEnv env("VELTO_WINDIR", windir.Path().string());
+  ScopedEnv env("VELTO_WINDIR", windir.Text());
   OverridesCleared cleanup;
   WriteTextFile(windir.File("VeltoFaxPrint.ini"), "[save]\nsavemode=1\nautosavedir=/srv/out\n[format]\ntextcode=1\n");
   EXPECT_EQ(ReadSettingInt("save", "savemode", 0), 1);

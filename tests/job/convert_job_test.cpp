@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "job/convert_job.h"

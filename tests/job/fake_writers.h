@@ -1,13 +1,12 @@
 #pragma once
 // Writers that record their calls and write a small file (or fail, as told) in place of the real ones.
 
-#include <unistd.h>
-
 #include <set>
 #include <string>
 #include <vector>
 
 #include "job/writer_table.h"
+#include "platform/files.h"
 #include "spool/page_file_name.h"
 #include "tests/support/test_support.h"
 
@@ -66,7 +65,7 @@ class FakeWriters {
     set.emf = [this](const std::string& pageFile, std::string& out, int k, const SpoolJob&, WriteContext&) {
       calls.push_back({"emf", out, k});
       out = MakePageFileName(out, k).value_or(out);
-      ::unlink(pageFile.c_str());
+      platform::RemoveFile(pageFile);
       if (failAll || failPages.count(k)) return false;
       WriteTextFile(out, "emf");
       return true;

@@ -17,8 +17,8 @@ namespace velto::test {
 class JobFixture : public ::testing::Test {
  protected:
   JobFixture()
-      : windirEnv_("VELTO_WINDIR", windir_.Path().string()),
-        homeEnv_("HOME", home_.Path().string()),
+      : windirEnv_("VELTO_WINDIR", windir_.Text()),
+        homeEnv_("HOME", home_.Text()),
         shellScope_(shell_),
         dialogScope_(dialogs_) {}
 

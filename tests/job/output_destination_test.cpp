@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <filesystem>
 
 #include "job/output_destination.h"
 #include "job/save_dialog.h"
 #include "job/spool_claim.h"
+#include "platform/files.h"
 #include "tests/job/fake_writers.h"
 #include "tests/job/job_fixture.h"
 
@@ -18,9 +20,30 @@ class OutputPathTest : public JobFixture {
     EXPECT_EQ(ChooseOutputPath(documentName), expectOk);
     return documentName;
   }
-  std::string Home() const { return home_.Path().string(); }
+  std::string Home() const { return home_.Text(); }
 };
 
+// A path written with "/" in this platform's separator.
+std::string Native(std::string path) {
+  std::replace(path.begin(), path.end(), '/', platform::kPathSeparator);
+  return path;
+}
+
+#ifdef _WIN32
+TEST_F(OutputPathTest, AutomaticModeBuildsThePathFromTheSettings) {
+  // The folder as it stands, a "\" added when it has none; the default is "c:\".
+  WriteSettings("[save]\nsavemode=1\n");
+  EXPECT_EQ(Choose("Report.doc"), "c:\\Report.bmp");
+  EXPECT_EQ(Choose(""), "c:\\.bmp");
+  EXPECT_EQ(Choose("a/b:c"), "c:\\a_b_c.bmp");
+  EXPECT_TRUE(dialogs_.saveRequests.empty());
+
+  WriteSettings("[save]\nsavemode=1\nautosaveformat=9\nautosavedir=d:\\faxes\n");
+  EXPECT_EQ(Choose("Memo"), "d:\\faxes\\Memo.txt");
+  WriteSettings("[save]\nsavemode=1\nautosaveformat=1\nautosavedir=d:\\faxes\\\n");
+  EXPECT_EQ(Choose("Memo"), "d:\\faxes\\Memo.tif");
+}
+#else
 TEST_F(OutputPathTest, AutomaticModeBuildsThePathFromTheSettings) {
   WriteSettings("[save]\nsavemode=1\n");
   EXPECT_EQ(Choose("Report.doc"), Home() + "/Report.bmp");  // the default folder is the home folder
@@ -37,10 +60,11 @@ TEST_F(OutputPathTest, AutomaticModeBuildsThePathFromTheSettings) {
   WriteSettings("[save]\nsavemode=1\nautosavedir=\n");
   EXPECT_EQ(Choose("Memo"), Home() + "/Memo.bmp");
 }
+#endif
 
 TEST_F(OutputPathTest, SaveDialogOffersTheEightTypesWithBmpCurrent) {
-  dialogs_.ChooseFile("/out/fax", "TIFF files (*.tif)");
-  EXPECT_EQ(Choose("Fax.final.doc"), "/out/fax.tif");
+  dialogs_.ChooseFile(Native("/out/fax"), "TIFF files (*.tif)");
+  EXPECT_EQ(Choose("Fax.final.doc"), Native("/out/fax.tif"));
   ASSERT_EQ(dialogs_.saveRequests.size(), 1u);
   const auto& request = dialogs_.saveRequests[0];
   EXPECT_EQ(request.initialName, "Fax_final");
@@ -56,14 +80,14 @@ TEST_F(OutputPathTest, SaveDialogOffersTheEightTypesWithBmpCurrent) {
 }
 
 TEST_F(OutputPathTest, TypedExtensionWinsOverTheSelectedType) {
-  dialogs_.ChooseFile("/out/a.pdf", "BMP  files (*.bmp)");
-  EXPECT_EQ(Choose("x"), "/out/a.pdf");
-  dialogs_.ChooseFile("/out/notes.doc", "JPEG files (*.jpg)");
-  EXPECT_EQ(Choose("x"), "/out/notes.doc");
-  dialogs_.ChooseFile("/my.files/scan", "JPEG files (*.jpg)");  // a dot in the folder is no extension
-  EXPECT_EQ(Choose("x"), "/my.files/scan.jpg");
-  dialogs_.ChooseFile("/out/scan", "");
-  EXPECT_EQ(Choose("x"), "/out/scan");
+  dialogs_.ChooseFile(Native("/out/a.pdf"), "BMP  files (*.bmp)");
+  EXPECT_EQ(Choose("x"), Native("/out/a.pdf"));
+  dialogs_.ChooseFile(Native("/out/notes.doc"), "JPEG files (*.jpg)");
+  EXPECT_EQ(Choose("x"), Native("/out/notes.doc"));
+  dialogs_.ChooseFile(Native("/my.files/scan"), "JPEG files (*.jpg)");  // a dot in the folder is no extension
+  EXPECT_EQ(Choose("x"), Native("/my.files/scan.jpg"));
+  dialogs_.ChooseFile(Native("/out/scan"), "");
+  EXPECT_EQ(Choose("x"), Native("/out/scan"));
   dialogs_.Cancel();
   Choose("x", false);
 }
@@ -149,7 +173,7 @@ TEST_F(ProcessJobTest, TooLongOutputPathsAreRefusedNotCut) {
   std::string spool = MakeSpool("job.spl", 1);
   std::string longName(300, 'n');
   // Automatic mode: the job is kept aside, nothing is written.
-  WriteSettings("[save]\nsavemode=1\nautosavedir=" + out_.Path().string() + "\n");
+  WriteSettings("[save]\nsavemode=1\nautosavedir=" + out_.Text() + "\n");
   ProcessJob("VELTO PRINT", longName);
   EXPECT_TRUE(writers_.calls.empty());
   EXPECT_TRUE(std::filesystem::exists(spool + ".failed"));
@@ -170,9 +194,9 @@ TEST(SpoolClaim, EachSpoolFileGoesToOneJob) {
   test::WriteTextFile(dir.File("b.SPL"), "b");
   test::WriteTextFile(dir.File("c.spl.failed"), "c");
   test::WriteTextFile(dir.File("d.shd"), "d");
-  auto first = ClaimFirstSpoolFile(dir.Path().string());
-  auto second = ClaimFirstSpoolFile(dir.Path().string());
-  auto third = ClaimFirstSpoolFile(dir.Path().string());
+  auto first = ClaimFirstSpoolFile(dir.Text());
+  auto second = ClaimFirstSpoolFile(dir.Text());
+  auto third = ClaimFirstSpoolFile(dir.Text());
   ASSERT_TRUE(first && second);
   EXPECT_FALSE(third.has_value());
   EXPECT_NE(*first, *second);

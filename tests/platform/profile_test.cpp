@@ -12,7 +12,7 @@ using test::WriteTextFile;
 
 class ProfileTest : public ::testing::Test {
  protected:
-  ProfileTest() : windir_("VELTO_WINDIR", dir_.Path().string()) {}
+  ProfileTest() : windir_("VELTO_WINDIR", dir_.Text()) {}
   void Write(const std::string& text) { WriteTextFile(dir_.File("VeltoFaxPrint.ini"), text); }
   int Int(const char* key, const char* section = "save") {
     return GetPrivateProfileInt(section, key, 77, "VeltoFaxPrint.ini");

@@ -59,11 +59,11 @@ TEST(SystemShell, DocumentsGoToXdgOpenAndNothingHappensWithoutIt) {
   std::string document = dir.File("result.pdf");
   WriteTextFile(document, "%PDF-1.4\n");
   {
-    ScopedEnv path("PATH", bin.Path().string());
+    ScopedEnv path("PATH", bin.Text());
     EXPECT_EQ(CurrentShell().Open(document, "", ShowCommand::Show), kShellNoAssociation);
   }
   WriteArgumentRecorder(bin.File("xdg-open"), dir.File("opened.txt"));
-  ScopedEnv path("PATH", bin.Path().string() + ":/usr/bin:/bin");
+  ScopedEnv path("PATH", bin.Text() + ":/usr/bin:/bin");
   EXPECT_GT(CurrentShell().Open(document, "ignored", ShowCommand::Show), 32);
   EXPECT_EQ(WaitForFile(dir.File("opened.txt")), document + "\n");
   std::filesystem::remove(dir.File("opened.txt"));
