@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs the dependencies, builds, and runs every test: a Release build, the same tests under the
-# address and undefined-behaviour sanitizers, and a short run of each libFuzzer target.
+# address and undefined-behaviour sanitizers, a short run of each libFuzzer target, and the 32-bit Windows
+# build with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -38,4 +39,10 @@ for target in build-fuzz/fuzz/fuzz-*; do
   "$target" -max_total_time=20 -rss_limit_mb=2048 -timeout=10 "$corpus_dir" 2>&1 | tail -n 2
   rm -rf "$corpus_dir"
 done
+
+echo "== Windows build (32-bit, MinGW-w64) and its tests under Wine"
+windows_started=$(date +%s)
+./scripts/build-windows.sh --no-install -DVELTO_BUILD_TESTS=ON
+./scripts/windows/run-tests.sh build-windows
+echo "Windows build and tests: $(($(date +%s) - windows_started)) s"
 echo "all tests passed"
