@@ -95,7 +95,7 @@ TEST_F(OutputPathTest, TypedExtensionWinsOverTheSelectedType) {
 TEST_F(OutputPathTest, StripControlsComeFromTheirProvider) {
   int clicked = 0;
   SetSaveDialogStripProvider([&](std::vector<platform::SaveDialogStripItem>& strip) {
-    strip.push_back({1005, "打印机属性", [&] { ++clicked; }});
+    strip.push_back({1005, "打印机属性", [&] { ++clicked; }, {}});
   });
   Choose("x", false);
   SetSaveDialogStripProvider(nullptr);
