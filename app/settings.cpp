@@ -82,6 +82,29 @@ void ClearSettingOverrides() {
   Source().overrides.clear();
 }
 
+std::span<const SettingKey> KnownSettingKeys() {
+  static constexpr SettingKey kKeys[] = {
+      {"save", "savemode"},         {"save", "autosaveformat"},  {"save", "autosavedir"},
+      {"save", "chech3"},           {"save", "chech1"},          {"format", "textcode"},
+      {"format", "jpgcompresspos"}, {"format", "bmpcolor"},      {"format", "fillorder"},
+      {"format", "tiffcompress"},   {"format", "tiffshpare"},    {"run", "PrintTime"},
+      {"run", "enablerun"},         {"run", "exefilename"},      {"run", "CmdShow"},
+      {"run", "PassParameter"},     {"run", "chech1"},           {"run", "chech2"},
+      {"run", "chech3"},
+  };
+  return kKeys;
+}
+
+bool IsKnownSetting(std::string_view section, std::string_view key) {
+  for (const SettingKey& known : KnownSettingKeys()) {
+    if (platform::EqualNoCase(known.section, platform::TrimProfileBlanks(section)) &&
+        platform::EqualNoCase(known.key, platform::TrimProfileBlanks(key))) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool ParseSettingOverride(std::string_view assignment) {
   auto equals = assignment.find('=');
   if (equals == std::string_view::npos) return false;

@@ -4,6 +4,7 @@
 // cached and nothing is written back.
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,14 @@ void ClearSettingOverrides();  // both the file and the keys
 
 // "SECTION.KEY=VALUE" → one override; false (and nothing set) when the text has no "." before the "=".
 bool ParseSettingOverride(std::string_view assignment);
+
+// The keys the settings file has, by section, as the program reads them.
+struct SettingKey {
+  const char* section;
+  const char* key;
+};
+std::span<const SettingKey> KnownSettingKeys();
+// True when `section` has `key` (both without regard to case).
+bool IsKnownSetting(std::string_view section, std::string_view key);
 
 }  // namespace velto

@@ -1,149 +1,105 @@
 #include "app/velto_convert.h"
 
-#include <array>
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
+#include <charconv>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
-#include <random>
 #include <ostream>
-#include <span>
+#include <sstream>
+#include <thread>
 
+#include "app/convert_inputs.h"
+#include "app/page_selection.h"
+#include "app/progress_line.h"
 #include "app/settings.h"
 #include "job/conversion.h"
 #include "job/writer_table.h"
 #include "platform/files.h"
-#include "platform/windows_directory.h"
 #include "spool/page_file_name.h"
-#include "spool/spool_file_writer.h"
 #include "spool/spool_reader.h"
+#include "velto_version.h"
 
 namespace velto {
 
 namespace {
 
 constexpr const char* kProgram = "velto-convert";
-constexpr const char* kVersion = "1.0.0";
-constexpr int kProgressFromPages = 10;  // smaller jobs finish before a progress line would help
 
 constexpr const char* kUsage =
-    "Usage: velto-convert [--ini FILE] [--set SECTION.KEY=VALUE]... INPUT OUTPUT\n"
-    "       velto-convert [--ini FILE] [--set SECTION.KEY=VALUE]... --batch LIST\n"
+    "Usage: velto-convert [OPTION]... INPUT... OUTPUT\n"
+    "       velto-convert [OPTION]... --batch LIST\n"
     "\n"
-    "Converts an EMF spool file (a print job of Velto Print) or a single enhanced metafile (.emf).\n"
-    "The extension of OUTPUT picks the format, without regard to case:\n"
-    "  .bmp .jpg .png .gif .emf   one file per page: OUTPUT, then NAME_002.EXT, NAME_003.EXT, ...\n"
-    "  .tif                       one multi-page fax TIFF\n"
-    "  .pdf                       one PDF document\n"
-    "  .txt                       the text of every page\n"
+    "Converts EMF spool files (print jobs of Velto Print) and enhanced metafiles (.emf) into OUTPUT.\n"
+    "Several INPUTs go into one OUTPUT, their pages in the order given; '-' reads standard input.\n"
+    "The extension of OUTPUT picks the format, without regard to case (or --format):\n"
+    "  .bmp .jpg .jpeg .png .gif .emf  one file per page: OUTPUT, then NAME_002.EXT, NAME_003.EXT, ...\n"
+    "  .tif .tiff                      one multi-page fax TIFF\n"
+    "  .pdf                            one PDF document\n"
+    "  .txt                            the text of every page\n"
     "INPUT is only read: it is never changed or deleted. Nothing is launched or opened.\n"
     "\n"
     "Options:\n"
+    "  --pages LIST               only these pages, counted over all inputs: 1-3,7,10- (10 to the end)\n"
+    "  --dpi N                    BMP, JPEG, PNG and GIF pages at N dots per inch from each page's frame\n"
+    "                             (without it: the page geometry of the program's raster pages)\n"
+    "  --format FMT               the format, whatever OUTPUT's extension: bmp jpg png gif emf tif pdf txt\n"
+    "  -j N, --jobs N             convert N pages (or, with --batch, N jobs) at once; the files are the same\n"
+    "                             as with -j 1 (default: the number of processors)\n"
     "  --ini FILE                 read the settings from FILE instead of VeltoFaxPrint.ini in the\n"
     "                             Windows directory ($VELTO_WINDIR, else ~/.velto)\n"
     "  --set SECTION.KEY=VALUE    override one setting, e.g. --set format.bmpcolor=0\n"
     "                             or --set format.textcode=1 (may be repeated)\n"
     "  --batch LIST               convert every 'INPUT OUTPUT' pair of LIST (one pair a line, paths\n"
     "                             with blanks in quotes, '#' starts a comment line); one status line\n"
-    "                             per job on standard output\n"
+    "                             per job on standard output, in the order of the list\n"
     "  --help                     show this text\n"
     "  --version                  show the version\n"
     "\n"
-    "Exit status: 0 all written, 1 an input rejected or a page or document not written, 2 usage error.\n";
+    "Exit status: 0 all written whole, 1 an input rejected or a page or document not written or damaged,\n"
+    "2 usage error.\n";
 
-// A file removed at the end of the scope.
-class TemporaryFile {
- public:
-  TemporaryFile() = default;
-  explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
-  ~TemporaryFile() {
-    if (!path_.empty()) platform::RemoveFile(path_);
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(TemporaryFile&& other) noexcept {
-    std::swap(path_, other.path_);
-    return *this;
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
+// The formats by name, as --format and the extension of OUTPUT give them.
+struct FormatName {
+  const char* name;
+  const char* tableExtension;  // the writer table's row
+};
+constexpr FormatName kFormatNames[] = {
+    {"bmp", ".BMP"}, {"jpg", ".jpg"}, {"jpeg", ".jpg"}, {"png", ".png"}, {"gif", ".gif"},
+    {"emf", ".EMF"}, {"tif", ".tif"}, {"tiff", ".tif"}, {"pdf", ".pdf"}, {"txt", ".txt"},
 };
 
-enum class InputKind { Unreadable, SpoolFile, Metafile, Unknown };
-
-uint32_t LittleEndian32(const uint8_t* p) {
-  return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
 }
 
-// Recognised by content, never by name: a spool file starts with the spool header's version, a
-// metafile with its header record and the " EMF" signature at offset 40.
-InputKind RecogniseInput(const std::string& path) {
-  std::ifstream file(platform::FsPath(path), std::ios::binary);
-  if (!file) return InputKind::Unreadable;
-  std::array<uint8_t, 44> head{};
-  file.read(reinterpret_cast<char*>(head.data()), head.size());
-  size_t got = static_cast<size_t>(file.gcount());
-  if (got >= 8 && LittleEndian32(head.data()) == 0x00010000u) return InputKind::SpoolFile;
-  if (got >= 44 && LittleEndian32(head.data()) == 1u && std::memcmp(head.data() + 40, " EMF", 4) == 0) {
-    return InputKind::Metafile;
+std::optional<WriterRow> WriterNamed(const std::string& name) {
+  const std::string wanted = Lower(name);
+  for (const FormatName& format : kFormatNames) {
+    if (wanted == format.name) return FindWriter(std::string("x") + format.tableExtension);
   }
-  return InputKind::Unknown;
+  return std::nullopt;
 }
 
-// A lone metafile becomes a one-page spool job in the temporary directory.
-bool WrapMetafile(const std::string& input, TemporaryFile& wrapped, std::string& error) {
-  std::ifstream file(platform::FsPath(input), std::ios::binary);
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (!file.eof() && file.fail()) {
-    error = "cannot read the metafile";
-    return false;
-  }
-  std::string name;
-  std::mt19937 random{std::random_device{}() ^ platform::ProcessId()};
-  for (int attempt = 0; attempt < 100 && name.empty(); ++attempt) {
-    char stem[32];
-    std::snprintf(stem, sizeof stem, "velto-convert-%08X.spl", static_cast<unsigned>(random()));
-    const std::string candidate = platform::TempDirectory() + platform::kPathSeparator + stem;
-    if (platform::CreateNewFile(candidate, true)) name = candidate;
-    else if (errno != EEXIST) break;
-  }
-  if (name.empty()) {
-    error = "cannot make a temporary file in " + platform::TempDirectory() + ": " + platform::SystemErrorText(errno);
-    return false;
-  }
-  wrapped = TemporaryFile(name);
-  std::vector<std::vector<uint8_t>> pages;
-  pages.push_back(std::move(bytes));
-  if (!WriteSpoolFile(wrapped.Path(), pages)) {
-    error = "cannot write a temporary file in " + platform::TempDirectory();
-    return false;
-  }
-  return true;
+std::string KnownFormats() {
+  std::string text;
+  for (const FormatName& format : kFormatNames) text += std::string(text.empty() ? "" : " ") + format.name;
+  return text;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
   return std::filesystem::equivalent(platform::FsPath(a), platform::FsPath(b), ec) && !ec;
-}
-
-std::string KnownExtensions() {
-  size_t count = 0;
-  const WriterRow* rows = WriterRows(count);
-  std::string text;
-  for (size_t i = 0; i < count; ++i) {
-    if (i) text += ' ';
-    std::string extension = rows[i].extension;
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    text += extension;
-  }
-  return text;
 }
 
 void Complain(std::ostream& err, const std::string& file, const std::string& what) {
@@ -153,6 +109,22 @@ void Complain(std::ostream& err, const std::string& file, const std::string& wha
 int UsageError(std::ostream& err, const std::string& what) {
   err << kProgram << ": " << what << "\nTry 'velto-convert --help'.\n";
   return kConvertUsage;
+}
+
+// The keys of a section, or the sections when `section` is none of them, for a message.
+std::string KnownKeysOf(std::string_view section) {
+  std::string keys;
+  std::string sections;
+  for (const SettingKey& known : KnownSettingKeys()) {
+    if (Lower(known.section) == Lower(std::string(section))) keys += std::string(keys.empty() ? "" : " ") + known.key;
+    if (sections.find(known.section) == std::string::npos) sections += std::string(sections.empty() ? "" : " ") + known.section;
+  }
+  return keys.empty() ? "sections: " + sections : "[" + std::string(section) + "] has: " + keys;
+}
+
+int DefaultJobs() {
+  const unsigned processors = std::thread::hardware_concurrency();
+  return processors == 0 ? 1 : static_cast<int>(std::min(processors, 64u));
 }
 
 }  // namespace
@@ -181,104 +153,191 @@ std::vector<std::string> SplitBatchLine(const std::string& line) {
   return fields;
 }
 
-int ConvertFile(const std::string& input, const std::string& output, std::ostream& err, bool progress) {
-  auto writer = FindWriter(output);
+std::optional<WriterRow> OutputWriter(const std::string& output, const std::optional<std::string>& format) {
+  if (format) return WriterNamed(*format);
+  const std::string extension = OutputExtension(output);
+  return extension.size() > 1 ? WriterNamed(extension.substr(1)) : std::nullopt;
+}
+
+int ConvertFiles(const std::vector<std::string>& inputs, const std::string& output, const ConvertOptions& options,
+                 std::ostream& err) {
+  const std::optional<WriterRow> writer = OutputWriter(output, options.format);
   if (!writer) {
-    return UsageError(err, output + ": unknown output type \"" + OutputExtension(output) + "\" (known: " +
-                               KnownExtensions() + ")");
+    if (options.format) return UsageError(err, "--format " + *options.format + ": no such format (known: " + KnownFormats() + ")");
+    std::string known;
+    for (const FormatName& format : kFormatNames) known += std::string(known.empty() ? "." : " .") + format.name;
+    return UsageError(err, output + ": unknown output type \"" + OutputExtension(output) + "\" (known: " + known + ")");
   }
-  TemporaryFile wrapped;
-  std::string spoolPath = input;
-  if (platform::IsFolder(input)) {
-    Complain(err, input, "is a folder; give an EMF spool file or an enhanced metafile");
+  const bool raster = writer->id == WriterId::Bmp || writer->id == WriterId::Jpeg || writer->id == WriterId::Png ||
+                      writer->id == WriterId::Gif;
+  if (options.dpi && !raster) return UsageError(err, "--dpi is for BMP, JPEG, PNG and GIF pages");
+
+  std::vector<ConvertInput> prepared(inputs.size());
+  for (size_t i = 0; i < inputs.size(); ++i) {
+    std::string error;
+    if (!PrepareInput(inputs[i], prepared[i], error)) {
+      Complain(err, inputs[i], error);
+      return kConvertFailed;
+    }
+  }
+
+  // The pages to convert, in order: every page of every input, or those that --pages names.
+  std::vector<PageSource> pages;
+  for (size_t i = 0; i < prepared.size(); ++i) {
+    for (int k = 1; k <= prepared[i].job->pageCount; ++k) pages.emplace_back(i, k);
+  }
+  if (options.pages) {
+    std::string error;
+    auto selected = options.pages->Resolve(static_cast<int>(pages.size()), error);
+    if (!selected) return UsageError(err, "--pages: " + error);
+    std::vector<PageSource> chosen;
+    for (int n : *selected) chosen.push_back(pages[static_cast<size_t>(n) - 1]);
+    pages = std::move(chosen);
+  }
+  const int totalPages = static_cast<int>(pages.size());
+  if (totalPages > kMaxSpoolPages) {
+    Complain(err, output, "more than " + std::to_string(kMaxSpoolPages) + " pages in one output");
     return kConvertFailed;
   }
-  switch (RecogniseInput(input)) {
-    case InputKind::Unreadable:
-      Complain(err, input, std::string("cannot open: ") + std::strerror(errno));
+
+  // One input's pages in their order are converted from the input itself; anything else from one job
+  // made of the pages.
+  bool direct = prepared.size() == 1 && totalPages == prepared[0].job->pageCount;
+  for (int n = 0; direct && n < totalPages; ++n) direct = pages[static_cast<size_t>(n)].second == n + 1;
+  TemporaryFile combined;
+  std::string spoolPath = prepared.empty() ? std::string() : prepared[0].spoolPath;
+  auto combinedJob = std::make_unique<SpoolJob>();
+  SpoolJob* job = prepared.empty() ? combinedJob.get() : prepared[0].job.get();
+  if (!direct) {
+    std::string error;
+    if (!CombinePages(prepared, pages, combined, error) || !ReadSpoolJob(combined.Path(), *combinedJob) ||
+        combinedJob->pageCount != totalPages) {
+      Complain(err, output, error.empty() ? "the pages cannot be put together into one job" : error);
       return kConvertFailed;
-    case InputKind::Unknown:
-      Complain(err, input, "neither an EMF spool file nor an enhanced metafile");
-      return kConvertFailed;
-    case InputKind::Metafile: {
-      std::string error;
-      if (!WrapMetafile(input, wrapped, error)) {
-        Complain(err, input, error);
+    }
+    spoolPath = combined.Path();
+    job = combinedJob.get();
+  }
+
+  // No input is ever written over, not even by a later page's file.
+  const int outputFiles = writer->kind == WriterKind::PerPage ? totalPages : 1;
+  for (int k = 1; k <= outputFiles; ++k) {
+    const std::string name = MakePageFileName(output, k).value_or(output);
+    for (const std::string& input : inputs) {
+      if (input != "-" && SameFile(name, input)) {
+        Complain(err, name, "is an input file; choose another output name");
         return kConvertFailed;
       }
-      spoolPath = wrapped.Path();
-      break;
-    }
-    case InputKind::SpoolFile:
-      break;
-  }
-  auto job = std::make_unique<SpoolJob>();
-  if (!ReadSpoolJob(spoolPath, *job)) {
-    Complain(err, input, "no pages found: not a print job in the EMF spool format");
-    return kConvertFailed;
-  }
-  // The input is never written over, not even by a later page's file.
-  int outputFiles = writer->kind == WriterKind::PerPage ? job->pageCount : 1;
-  for (int k = 1; k <= outputFiles; ++k) {
-    std::string name = MakePageFileName(output, k).value_or(output);
-    if (SameFile(name, input)) {
-      Complain(err, name, "is the input file; choose another output name");
-      return kConvertFailed;
     }
   }
 
-  bool showProgress = progress && job->pageCount >= kProgressFromPages;
-  bool progressShown = false;
+  ProgressLine progress(err, options.progress && totalPages > 1, kProgram);
   ConversionCallbacks callbacks;
-  callbacks.progress = [&](int k, int n) {
-    if (!showProgress) return;
-    if (k == 0) {
-      err << kProgram << ": writing " << n << " pages to " << output << "\n";
-    } else {
-      err << "\r" << kProgram << ": page " << k << " of " << n << std::flush;
-      progressShown = true;
-    }
-  };
-  ConversionResult result = ConvertPages(spoolPath, output, *job, callbacks, false);
-  if (progressShown) err << "\n";
+  callbacks.pageDone = [&](int done, int n, const std::string& file) { progress.Update(done, n, file); };
+  ConversionOptions conversion;
+  conversion.jobMode = false;
+  conversion.writer = writer;
+  conversion.dpi = options.dpi;
+  conversion.threads = options.jobs;
+  ConversionResult result = ConvertPages(spoolPath, output, *job, callbacks, conversion);
+  progress.Finish();
 
+  const std::string source = inputs.size() == 1 ? (inputs[0] == "-" ? std::string("standard input") : inputs[0])
+                                                 : std::string();
   for (const WriteProblem& problem : result.report.Problems()) {
-    err << kProgram << ": " << DescribeProblem(problem, input) << "\n";
+    err << kProgram << ": " << DescribeProblem(problem, source) << "\n";
   }
   return result.AllWritten() ? kConvertOk : kConvertFailed;
 }
 
+int ConvertFile(const std::string& input, const std::string& output, std::ostream& err, bool progress) {
+  ConvertOptions options;
+  options.progress = progress;
+  return ConvertFiles({input}, output, options, err);
+}
+
 namespace {
 
-int RunBatch(const std::string& listPath, std::ostream& out, std::ostream& err) {
+struct BatchJob {
+  int lineNumber = 0;
+  std::vector<std::string> fields;
+};
+
+// Converts every job of the list, `jobs` at a time (each job's pages one after another, so that at most
+// `jobs` pages are in flight). Messages and status lines come out in the order of the list.
+int RunBatch(const std::string& listPath, const ConvertOptions& options, std::ostream& out, std::ostream& err) {
   std::ifstream list(platform::FsPath(listPath));
   if (!list) {
     Complain(err, listPath, std::string("cannot open the batch list: ") + std::strerror(errno));
     return kConvertFailed;
   }
-  bool anyFailed = false;
+  std::vector<BatchJob> jobs;
   std::string line;
   int lineNumber = 0;
   while (std::getline(list, line)) {
     ++lineNumber;
     auto fields = SplitBatchLine(line);
     if (fields.empty() || fields.front().starts_with("#")) continue;
-    if (fields.size() != 2) {
-      Complain(err, listPath + ":" + std::to_string(lineNumber), "expected INPUT OUTPUT");
-      out << "failed       0 ms  line " << lineNumber << "\n";
-      anyFailed = true;
-      continue;
+    jobs.push_back({lineNumber, std::move(fields)});
+  }
+
+  struct Outcome {
+    int status = kConvertOk;
+    long long ms = 0;
+    std::string messages;
+  };
+  ConvertOptions each = options;
+  each.jobs = 1;
+  each.progress = false;
+  auto run = [&](const BatchJob& job) {
+    Outcome outcome;
+    std::ostringstream messages;
+    if (job.fields.size() != 2) {
+      Complain(messages, listPath + ":" + std::to_string(job.lineNumber), "expected INPUT OUTPUT");
+      outcome.status = kConvertFailed;
+    } else {
+      const auto start = std::chrono::steady_clock::now();
+      outcome.status = ConvertFiles({job.fields[0]}, job.fields[1], each, messages);
+      outcome.ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     }
-    auto start = std::chrono::steady_clock::now();
-    int status = ConvertFile(fields[0], fields[1], err, false);
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    outcome.messages = messages.str();
+    return outcome;
+  };
+  auto report = [&](const BatchJob& job, const Outcome& outcome) {
+    err << outcome.messages << std::flush;
     char timing[32];
-    std::snprintf(timing, sizeof timing, "%6lld ms", static_cast<long long>(ms));
-    out << (status == kConvertOk ? "ok      " : "failed  ") << timing << "  " << fields[0] << " -> " << fields[1]
-        << std::endl;
-    if (status != kConvertOk) anyFailed = true;
+    std::snprintf(timing, sizeof timing, "%6lld ms", outcome.ms);
+    if (job.fields.size() != 2) {
+      out << "failed       0 ms  line " << job.lineNumber << std::endl;
+    } else {
+      out << (outcome.status == kConvertOk ? "ok      " : "failed  ") << timing << "  " << job.fields[0] << " -> "
+          << job.fields[1] << std::endl;
+    }
+  };
+
+  bool anyFailed = false;
+  const size_t workers = static_cast<size_t>(std::max(1, options.jobs));
+  std::deque<std::future<Outcome>> running;
+  size_t reported = 0;
+  for (size_t i = 0; i < jobs.size() || !running.empty();) {
+    while (i < jobs.size() && running.size() < workers) {
+      const BatchJob& job = jobs[i++];
+      running.push_back(workers == 1 ? std::async(std::launch::deferred, run, std::cref(job))
+                                     : std::async(std::launch::async, run, std::cref(job)));
+    }
+    Outcome outcome = running.front().get();
+    running.pop_front();
+    report(jobs[reported++], outcome);
+    if (outcome.status != kConvertOk) anyFailed = true;
   }
   return anyFailed ? kConvertFailed : kConvertOk;
+}
+
+std::optional<int> PositiveNumber(const std::string& text, int limit) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > limit) return std::nullopt;
+  return value;
 }
 
 }  // namespace
@@ -288,6 +347,8 @@ int RunVeltoConvert(const std::vector<std::string>& arguments, std::ostream& out
   std::optional<std::string> batchList;
   std::optional<std::string> iniFile;
   std::vector<std::string> overrides;
+  ConvertOptions options;
+  options.jobs = DefaultJobs();
   bool optionsEnded = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& a = arguments[i];
@@ -295,9 +356,8 @@ int RunVeltoConvert(const std::vector<std::string>& arguments, std::ostream& out
       positional.push_back(a);
       continue;
     }
-    auto value = [&](const char* option) -> std::optional<std::string> {
+    auto value = [&]() -> std::optional<std::string> {
       if (i + 1 >= arguments.size()) return std::nullopt;
-      (void)option;
       return arguments[++i];
     };
     if (a == "--") {
@@ -306,18 +366,39 @@ int RunVeltoConvert(const std::vector<std::string>& arguments, std::ostream& out
       out << kUsage;
       return kConvertOk;
     } else if (a == "--version") {
-      out << kProgram << " " << kVersion << "\n";
+      out << kProgram << " " << kProjectVersion << "\n";
       return kConvertOk;
     } else if (a == "--ini") {
-      iniFile = value("--ini");
+      iniFile = value();
       if (!iniFile) return UsageError(err, "--ini needs a FILE");
     } else if (a == "--set") {
-      auto assignment = value("--set");
+      auto assignment = value();
       if (!assignment) return UsageError(err, "--set needs SECTION.KEY=VALUE");
       overrides.push_back(*assignment);
     } else if (a == "--batch") {
-      batchList = value("--batch");
+      batchList = value();
       if (!batchList) return UsageError(err, "--batch needs a LIST file");
+    } else if (a == "--pages") {
+      auto text = value();
+      if (!text) return UsageError(err, "--pages needs a LIST of pages, e.g. 1-3,7");
+      std::string error;
+      options.pages = PageSelection::Parse(*text, error);
+      if (!options.pages) return UsageError(err, "--pages " + *text + ": " + error);
+    } else if (a == "--dpi") {
+      auto text = value();
+      options.dpi = text ? PositiveNumber(*text, 4800) : std::nullopt;
+      if (!options.dpi) return UsageError(err, "--dpi needs a number of dots per inch from 1 to 4800");
+    } else if (a == "--format") {
+      options.format = value();
+      if (!options.format) return UsageError(err, "--format needs one of: " + KnownFormats());
+      if (!WriterNamed(*options.format)) {
+        return UsageError(err, "--format " + *options.format + ": no such format (known: " + KnownFormats() + ")");
+      }
+    } else if (a == "-j" || a == "--jobs" || (a.starts_with("-j") && a.size() > 2)) {
+      auto text = a.size() > 2 && a[1] == 'j' ? std::optional(a.substr(2)) : value();
+      auto jobs = text ? PositiveNumber(*text, 256) : std::nullopt;
+      if (!jobs) return UsageError(err, "-j needs a number of pages (or jobs) at once, from 1 to 256");
+      options.jobs = *jobs;
     } else {
       return UsageError(err, "unknown option " + a);
     }
@@ -329,15 +410,28 @@ int RunVeltoConvert(const std::vector<std::string>& arguments, std::ostream& out
     SetSettingsFile(*iniFile);
   }
   for (const auto& o : overrides) {
+    const auto equals = o.find('=');
+    const auto dot = o.substr(0, equals).find('.');
+    if (equals != std::string::npos && dot != std::string::npos &&
+        !IsKnownSetting(std::string_view(o).substr(0, dot), std::string_view(o).substr(dot + 1, equals - dot - 1))) {
+      return UsageError(err, "--set " + o + ": the settings file has no such key (" + KnownKeysOf(o.substr(0, dot)) + ")");
+    }
     if (!ParseSettingOverride(o)) return UsageError(err, "--set " + o + ": expected SECTION.KEY=VALUE");
   }
 
   if (batchList) {
     if (!positional.empty()) return UsageError(err, "--batch takes no INPUT OUTPUT of its own");
-    return RunBatch(*batchList, out, err);
+    if (options.pages) return UsageError(err, "--pages does not go with --batch");
+    return RunBatch(*batchList, options, out, err);
   }
-  if (positional.size() != 2) return UsageError(err, "expected INPUT and OUTPUT");
-  return ConvertFile(positional[0], positional[1], err, platform::IsTerminal(stderr));
+  if (positional.size() < 2) return UsageError(err, "expected INPUT and OUTPUT");
+  if (std::count(positional.begin(), positional.end() - 1, std::string("-")) > 1) {
+    return UsageError(err, "standard input ('-') can be read only once");
+  }
+  options.progress = platform::IsTerminal(stderr);
+  const std::string output = positional.back();
+  positional.pop_back();
+  return ConvertFiles(positional, output, options, err);
 }
 
 }  // namespace velto

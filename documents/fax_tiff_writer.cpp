@@ -224,6 +224,7 @@ bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPa
   for (int k = 1; k <= pageCount && !failed; ++k) {
     if (!ExtractPage(spoolPath, tempName, k, job)) {  // the page gets no image
       context.report.NotWritten(k, outputPath, "the page cannot be copied out of the print job");
+      if (context.pageDone) context.pageDone(k);
       continue;
     }
     writer.BeginPage();
@@ -243,6 +244,7 @@ bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPa
       context.report.Unreadable(k, outputPath, UnreadablePageReason(loadError));
     }
     RemoveFile(job.pageFile);
+    if (context.pageDone) context.pageDone(k);
   }
   RemoveFile(job.pageFile);
   RemoveFile(tempName);

@@ -172,6 +172,7 @@ bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPat
   for (int k = 1; k <= pageCount && ok; ++k) {
     if (!ExtractPage(spoolPath, tempName, k, job)) {  // the PDF gets no page for it
       context.report.NotWritten(k, outputPath, "the page cannot be copied out of the print job");
+      if (context.pageDone) context.pageDone(k);
       continue;
     }
     std::string loadError;
@@ -207,6 +208,7 @@ bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPat
       context.report.Unreadable(k, outputPath, UnreadablePageReason(loadError));
     }
     RemoveFile(job.pageFile);
+    if (context.pageDone) context.pageDone(k);
   }
   ReleasePageSurface(surface);
   RemoveFile(job.pageFile);

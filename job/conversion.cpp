@@ -1,5 +1,11 @@
 #include "job/conversion.h"
 
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 #include "app/settings.h"
 #include "platform/files.h"
 #include "spool/page_file_name.h"
@@ -66,18 +72,86 @@ bool ConversionResult::AllWritten() const {
   return failedPages.empty();
 }
 
+namespace {
+
+// One page of a one-file-per-page format, with its own context: what it reported, and whether its
+// writer was called (EMF pages that cannot be extracted have no after-page step).
+struct PageOutcome {
+  bool writerCalled = true;
+  bool written = false;
+  WriteReport report;
+};
+
+PageOutcome ConvertOnePage(const WriterSet& writers, const WriterRow& row, const std::string& spoolPath,
+                           const std::string& outputPath, int k, SpoolJob& job, const ConversionOptions& options) {
+  PageOutcome outcome;
+  WriteContext context;
+  context.jobMode = options.jobMode;
+  context.dpi = options.dpi;
+  if (row.id == WriterId::Emf) {
+    auto emf = ConvertEmfPage(writers, spoolPath, outputPath, k, job, context);
+    outcome.writerCalled = emf.has_value();
+    outcome.written = emf.value_or(false);
+  } else {
+    outcome.written = RunPageWriter(writers, row.id, spoolPath, outputPath, k, job, context);
+  }
+  if (!outcome.written && !context.report.Mentions(k)) {
+    context.report.NotWritten(k, MakePageFileName(outputPath, k).value_or(outputPath), "the page could not be written");
+  }
+  outcome.report = std::move(context.report);
+  return outcome;
+}
+
+// Pages on several threads, each with a job record of its own (extraction writes its page file's name
+// into it); every page's outcome is kept and merged in page order, so the result does not depend on
+// which thread finished first. At most `threads` pages are in flight.
+std::vector<PageOutcome> ConvertPagesInParallel(const WriterSet& writers, const WriterRow& row,
+                                                const std::string& spoolPath, const std::string& outputPath,
+                                                const SpoolJob& job, const ConversionCallbacks& callbacks,
+                                                const ConversionOptions& options) {
+  std::vector<PageOutcome> outcomes(static_cast<size_t>(job.pageCount) + 1);
+  std::atomic<int> next{1};
+  std::mutex report;
+  int done = 0;
+  auto work = [&] {
+    auto own = std::make_unique<SpoolJob>();
+    own->pageCount = job.pageCount;
+    own->pageOffset = job.pageOffset;
+    for (int k = next++; k <= job.pageCount; k = next++) {
+      PageOutcome outcome = ConvertOnePage(writers, row, spoolPath, outputPath, k, *own, options);
+      std::lock_guard lock(report);
+      outcomes[static_cast<size_t>(k)] = std::move(outcome);
+      ++done;
+      if (callbacks.pageDone) callbacks.pageDone(done, job.pageCount, MakePageFileName(outputPath, k).value_or(outputPath));
+    }
+  };
+  const int threads = std::min(options.threads, job.pageCount);
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
+  for (auto& thread : pool) thread.join();
+  return outcomes;
+}
+
+}  // namespace
+
 ConversionResult ConvertPages(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
-                              const ConversionCallbacks& callbacks, bool jobMode) {
+                              const ConversionCallbacks& callbacks, const ConversionOptions& options) {
   ConversionResult result;
   result.pageCount = job.pageCount;
-  result.writer = FindWriter(outputPath);
+  result.writer = options.writer ? options.writer : FindWriter(outputPath);
   if (!result.writer) return result;
   const WriterSet& writers = CurrentWriters();
   const WriterRow& row = *result.writer;
-  WriteContext context;
-  context.jobMode = jobMode;
 
   if (row.kind == WriterKind::Document) {
+    WriteContext context;
+    context.jobMode = options.jobMode;
+    context.dpi = options.dpi;
+    int done = 0;
+    if (callbacks.pageDone) {
+      context.pageDone = [&](int) { callbacks.pageDone(++done, job.pageCount, outputPath); };
+    }
     if (callbacks.progress) callbacks.progress(0, job.pageCount);
     result.documentWritten = RunDocumentWriter(writers, row.id, spoolPath, outputPath, job, context);
     // A writer that fails says why; one that does not is still never taken for a success.
@@ -89,28 +163,24 @@ ConversionResult ConvertPages(const std::string& spoolPath, const std::string& o
     return result;
   }
 
+  if (options.threads > 1 && job.pageCount > 1 && !callbacks.afterPage && !callbacks.progress) {
+    std::vector<PageOutcome> outcomes = ConvertPagesInParallel(writers, row, spoolPath, outputPath, job, callbacks, options);
+    for (int k = 1; k <= job.pageCount; ++k) {
+      PageOutcome& outcome = outcomes[static_cast<size_t>(k)];
+      if (!outcome.written) result.failedPages.push_back(k);
+      result.report.Append(outcome.report);
+    }
+    return result;
+  }
+
   for (int k = 1; k <= job.pageCount; ++k) {
     if (callbacks.progress) callbacks.progress(k, job.pageCount);
-    bool written = false;
-    if (row.id == WriterId::Emf) {
-      auto emf = ConvertEmfPage(writers, spoolPath, outputPath, k, job, context);
-      if (!emf) {
-        result.failedPages.push_back(k);
-        continue;
-      }
-      written = *emf;
-    } else {
-      written = RunPageWriter(writers, row.id, spoolPath, outputPath, k, job, context);
-    }
-    if (!written) {
-      result.failedPages.push_back(k);
-      if (!context.report.Mentions(k)) {
-        context.report.NotWritten(k, MakePageFileName(outputPath, k).value_or(outputPath), "the page could not be written");
-      }
-    }
-    if (callbacks.afterPage) callbacks.afterPage(k);
+    PageOutcome outcome = ConvertOnePage(writers, row, spoolPath, outputPath, k, job, options);
+    if (!outcome.written) result.failedPages.push_back(k);
+    result.report.Append(outcome.report);
+    if (callbacks.pageDone) callbacks.pageDone(k, job.pageCount, MakePageFileName(outputPath, k).value_or(outputPath));
+    if (outcome.writerCalled && callbacks.afterPage) callbacks.afterPage(k);
   }
-  result.report = std::move(context.report);
   return result;
 }
 

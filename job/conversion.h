@@ -22,6 +22,21 @@ struct ConversionCallbacks {
   std::function<void(const WriterRow& writer)> afterDocument;
   // Before page k of n of a one-file-per-page format; once with k = 0 before a document is written.
   std::function<void(int k, int n)> progress;
+  // After each page of either kind is dealt with (written or not): how many are done of n, and the
+  // file it went to. Called from one thread at a time.
+  std::function<void(int done, int n, const std::string& file)> pageDone;
+};
+
+struct ConversionOptions {
+  // The writers behave as in job mode (message boxes, the program's name buffers).
+  bool jobMode = true;
+  // The writer to use; none: the one the output path's extension names in the writer table.
+  std::optional<WriterRow> writer;
+  // Raster pages at this many dots per inch from their frames (BMP, JPEG, PNG, GIF).
+  std::optional<int> dpi;
+  // Pages of a one-file-per-page format converted at once. The files are the same whatever the number;
+  // the after-page steps of job mode need 1.
+  int threads = 1;
 };
 
 struct ConversionResult {
@@ -38,9 +53,8 @@ struct ConversionResult {
   bool AllWritten() const;
 };
 
-// `jobMode`: the writers behave as in job mode (message boxes, the program's name buffers).
 ConversionResult ConvertPages(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
-                              const ConversionCallbacks& callbacks, bool jobMode = true);
+                              const ConversionCallbacks& callbacks, const ConversionOptions& options = {});
 
 // One line for a problem, naming the file and the page (of `source`, when given):
 // "out_002.png: page 2 of job.spl is damaged, written as far as it goes: its metafile is cut short …".

@@ -95,6 +95,12 @@ int64_t TellFile(std::FILE* file);
 
 // This process's number, for names that must differ between processes.
 uint32_t ProcessId();
+// A fresh random number for temporary names, safe to ask for from several threads; collisions are
+// caught by the exclusive creation of the name.
+uint32_t UniqueNumber();
+
+// Reads or writes the stream's bytes as they are (Windows would otherwise translate line ends).
+void SetBinaryMode(std::FILE* file);
 
 // True when the file is a terminal (progress lines are drawn only there).
 bool IsTerminal(std::FILE* file);

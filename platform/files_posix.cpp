@@ -9,6 +9,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <random>
+#include <thread>
 
 #include "platform/files.h"
 
@@ -180,7 +183,15 @@ int64_t TellFile(std::FILE* file) { return static_cast<int64_t>(::ftello(file));
 
 uint32_t ProcessId() { return static_cast<uint32_t>(::getpid()); }
 
+void SetBinaryMode(std::FILE*) {}
+
 bool IsTerminal(std::FILE* file) { return ::isatty(::fileno(file)) == 1; }
+
+uint32_t UniqueNumber() {
+  thread_local std::mt19937 engine{std::random_device{}() ^ ProcessId() ^
+                                   static_cast<uint32_t>(std::hash<std::thread::id>{}(std::this_thread::get_id()))};
+  return static_cast<uint32_t>(engine());
+}
 
 std::string SystemErrorText(int systemError) {
   if (systemError == 0) return "unknown error";

@@ -1,10 +1,14 @@
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 #include <process.h>
 #undef ReplaceFile  // windows.h would rename the layer's own ReplaceFile to ReplaceFileA
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <random>
+#include <thread>
 #include <vector>
 
 #include "platform/files.h"
@@ -236,7 +240,15 @@ int64_t TellFile(std::FILE* file) { return ::_ftelli64(file); }
 
 uint32_t ProcessId() { return static_cast<uint32_t>(::GetCurrentProcessId()); }
 
+void SetBinaryMode(std::FILE* file) { ::_setmode(::_fileno(file), _O_BINARY); }
+
 bool IsTerminal(std::FILE* file) { return ::_isatty(::_fileno(file)) != 0; }
+
+uint32_t UniqueNumber() {
+  thread_local std::mt19937 engine{std::random_device{}() ^ ProcessId() ^
+                                   static_cast<uint32_t>(std::hash<std::thread::id>{}(std::this_thread::get_id()))};
+  return static_cast<uint32_t>(engine());
+}
 
 std::string SystemErrorText(int systemError) {
   if (systemError == 0) return "unknown error";

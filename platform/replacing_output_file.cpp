@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <random>
 #include <string_view>
 #include <utility>
 
@@ -12,11 +11,6 @@ namespace velto::platform {
 namespace {
 
 constexpr int kNameAttempts = 100;
-
-uint32_t RandomNumber() {
-  static std::mt19937 engine{std::random_device{}() ^ ProcessId()};
-  return static_cast<uint32_t>(engine());
-}
 
 std::string FolderOf(const std::string& path) {
   auto slash = path.find_last_of(kPathSeparators);
@@ -53,7 +47,7 @@ bool ReplacingOutputFile::Create() {
   const std::string folder = FolderOf(target);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08X~", RandomNumber());
+    std::snprintf(suffix, sizeof suffix, ".%08X~", UniqueNumber());
     // Beside the target under its own name; a short name in the same folder when that is too long.
     std::string candidate = target + suffix;
     if (CreateNewFile(candidate, false)) {

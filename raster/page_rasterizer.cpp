@@ -208,7 +208,21 @@ std::optional<RasterPageGeometry> StandardPageGeometry(int w0, int h0) {
   return g;
 }
 
-bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& page) {
+std::optional<RasterPageGeometry> FramePageGeometry(const emf::RectL& frame, int dpi) {
+  if (dpi <= 0) return std::nullopt;
+  // The frame's edges are both inside it, as GDI counts a metafile's picture frame.
+  const double width = std::trunc((double(frame.right) - frame.left) * dpi / 2540.0);
+  const double height = std::trunc((double(frame.bottom) - frame.top) * dpi / 2540.0);
+  if (width < 1 || height < 1 || width > platform::kMaxCanvasSide || height > platform::kMaxCanvasSide) return std::nullopt;
+  RasterPageGeometry g;
+  g.scaledWidth = g.width = static_cast<int>(width);
+  g.scaledHeight = g.height = static_cast<int>(height);
+  g.margin = 0;
+  g.playback = emf::RectL{0, 0, g.width, g.height};
+  return g;
+}
+
+bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& page, std::optional<int> dpi) {
   page = RenderedPage{};
   auto fail = [&page](std::string why, bool damaged) {
     page.failure = std::move(why);
@@ -219,13 +233,19 @@ bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& pa
   std::optional<emf::Metafile> metafile = emf::Metafile::Load(platform::FsPath(pageFile), &loadError);
   if (!metafile) return fail(UnreadablePageReason(loadError), true);
 
-  int w0 = 0;
-  int h0 = 0;
-  // Without a page size there is nothing sensible to draw: the page is given up.
-  if (!MetafilePageSize(*metafile, w0, h0)) return fail("its metafile has no usable page frame", true);
-  std::optional<RasterPageGeometry> geometry = StandardPageGeometry(w0, h0);
-  if (!geometry) {
-    return fail("its page frame of " + std::to_string(w0) + " x " + std::to_string(h0) + " pixels is unusable", true);
+  std::optional<RasterPageGeometry> geometry;
+  if (dpi) {
+    geometry = FramePageGeometry(metafile->Header().frame, *dpi);
+    if (!geometry) return fail("its page frame cannot be drawn at " + std::to_string(*dpi) + " dpi", true);
+  } else {
+    int w0 = 0;
+    int h0 = 0;
+    // Without a page size there is nothing sensible to draw: the page is given up.
+    if (!MetafilePageSize(*metafile, w0, h0)) return fail("its metafile has no usable page frame", true);
+    geometry = StandardPageGeometry(w0, h0);
+    if (!geometry) {
+      return fail("its page frame of " + std::to_string(w0) + " x " + std::to_string(h0) + " pixels is unusable", true);
+    }
   }
 
   PageSurface surface;

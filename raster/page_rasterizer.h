@@ -64,7 +64,10 @@ struct RenderedPage {
   std::string failure;
   bool failedOnDamage = false;
 };
-bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& page);
+// With `dpi`, the page is drawn at that many dots per inch from its frame instead: a surface of the
+// frame's size at that resolution, the page played over all of it, no margin.
+bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& page,
+                      std::optional<int> dpi = std::nullopt);
 
 // The standard page geometry for a metafile page size (W0, H0) in reference-device pixels: the fallback
 // size for pages of 5000 × 6000 and more, the 0.96 scale (w, h), the surface with its 5 % border
@@ -79,5 +82,9 @@ struct RasterPageGeometry {
 };
 // No value when the surface would be empty or larger than a surface can be.
 std::optional<RasterPageGeometry> StandardPageGeometry(int metafileWidth, int metafileHeight);
+// The geometry of a page drawn at `dpi` dots per inch from its frame (hundredths of a millimetre): the
+// frame's width and height at that resolution, truncated, the playback rectangle all of it. No value when
+// the surface would be empty or larger than a surface can be.
+std::optional<RasterPageGeometry> FramePageGeometry(const emf::RectL& frame, int dpi);
 
 }  // namespace velto

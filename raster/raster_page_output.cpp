@@ -13,7 +13,7 @@ bool RasterPageOutput::Prepare(const std::string& spoolPath, const std::string& 
     context.report.NotWritten(page, file_, kPageNotExtractedReason);
     return false;
   }
-  if (!RenderRasterPage(extracted_.Path(), colour, rendered_)) {
+  if (!RenderRasterPage(extracted_.Path(), colour, rendered_, context.dpi)) {
     if (rendered_.failedOnDamage) {
       context.report.Unreadable(page, file_, rendered_.failure);
     } else {

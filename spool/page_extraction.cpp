@@ -3,7 +3,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <random>
 
 #include "platform/windows_directory.h"
 #include "spool/stdio_file.h"
@@ -14,12 +13,6 @@ namespace {
 constexpr size_t kCopyBlockBytes = 2048;
 constexpr int kNameAttempts = 100;
 
-// A fresh 32-bit number for the name; collisions are caught by the exclusive create.
-uint32_t UniqueNumber() {
-  static std::mt19937 engine{std::random_device{}() ^ platform::ProcessId()};
-  return static_cast<uint32_t>(engine());
-}
-
 }  // namespace
 
 bool MakeTempPageName(std::string& name) {
@@ -27,7 +20,7 @@ bool MakeTempPageName(std::string& name) {
   const std::string dir = platform::TempDirectory();
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     char number[16];
-    std::snprintf(number, sizeof number, "%X", UniqueNumber());
+    std::snprintf(number, sizeof number, "%X", platform::UniqueNumber());
     std::string candidate = dir + platform::kPathSeparator + "tmp" + number + ".tmp";
     // The name and its terminator must fit the page-file buffers.
     if (candidate.size() >= kPageFileChars) return false;

@@ -4,6 +4,7 @@
 // an EMRI_METAFILE_EXT record pointing back at it.
 
 #include <cstdint>
+#include <fstream>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,5 +21,19 @@ std::vector<uint8_t> MakeSpoolFile(std::span<const std::vector<uint8_t>> pages, 
 // Writes the spool file to `path`; false when it cannot be written.
 bool WriteSpoolFile(const std::string& path, std::span<const std::vector<uint8_t>> pages,
                     const SpoolFileOptions& options = {});
+
+// The same file written page by page, so that a long job never has to be held in memory whole.
+class SpoolFileStream {
+ public:
+  // False when the file cannot be created.
+  bool Open(const std::string& path, const SpoolFileOptions& options = {});
+  bool AddPage(std::span<const uint8_t> metafile);
+  // Flushes and closes; false when anything could not be written.
+  bool Close();
+
+ private:
+  std::ofstream file_;
+  uint64_t written_ = 0;
+};
 
 }  // namespace velto

@@ -101,6 +101,7 @@ bool WriteTextDocument(const std::string& spoolPath, const std::string& outputPa
     for (int k = 1; k <= job.pageCount && !sink.writeFailed; ++k) {
       if (!ExtractPage(spoolPath, pageName, k, job)) {
         context.report.NotWritten(k, outputPath, "the page cannot be copied out of the print job");
+        if (context.pageDone) context.pageDone(k);
         continue;
       }
       std::string problem;
@@ -120,6 +121,7 @@ bool WriteTextDocument(const std::string& spoolPath, const std::string& outputPa
         if (!problem.empty()) context.report.Damaged(k, outputPath, problem);
       }
       platform::RemoveFile(job.pageFile);
+      if (context.pageDone) context.pageDone(k);
     }
     platform::RemoveFile(pageName);
     // A document without the text of any page would only take the place of what was there.

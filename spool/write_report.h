@@ -3,6 +3,8 @@
 // metafile (written as far as they go), pages left out or not written, and output files that could not be
 // written, each with its reason.
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,11 @@ struct WriteContext {
   // program's 260-character name buffers. Otherwise (velto-convert) the caller reports in its own words
   // and names are limited by the file system alone.
   bool jobMode = true;
+  // Raster page files drawn at this many dots per inch from the page's frame, instead of the screen
+  // geometry of the rasterizer (velto-convert --dpi).
+  std::optional<int> dpi;
+  // Called by the document writers after each page they have dealt with (page number), for progress.
+  std::function<void(int page)> pageDone;
 };
 
 }  // namespace velto

@@ -63,8 +63,8 @@ TEST_F(VeltoConvertTest, UsageErrorsExitTwo) {
   EXPECT_EQ(Run({"--ini"}), 2);
   EXPECT_EQ(Run({"--ini", dir_.File("missing.ini"), "a", "b.png"}), 2);
   EXPECT_EQ(Run({"--batch", "list", "a", "b.png"}), 2);
-  EXPECT_EQ(Run({Spool(1), dir_.File("out.tiff")}), 2);
-  EXPECT_NE(err_.str().find(".tiff"), std::string::npos);
+  EXPECT_EQ(Run({Spool(1), dir_.File("out.xyz")}), 2);
+  EXPECT_NE(err_.str().find(".xyz"), std::string::npos);
 }
 
 TEST_F(VeltoConvertTest, RejectedInputsExitOne) {
