@@ -62,7 +62,8 @@ int ProfileNumber(std::string_view value, int defaultValue) {
 }
 
 std::string ProfileText(std::string_view value) {
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+  // One pair of quotes around the value goes, double or single, as the profile functions strip them.
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
     value = value.substr(1, value.size() - 2);
   }
   if (value.size() > kProfileTextLimit) value = value.substr(0, kProfileTextLimit);

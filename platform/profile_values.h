@@ -16,7 +16,7 @@ inline constexpr size_t kProfileTextLimit = 259;
 int ProfileNumber(std::string_view value, int defaultValue);
 
 // A text value as GetPrivateProfileStringA returns it from an (already trimmed) value: one pair of
-// surrounding double quotes removed, then cut to kProfileTextLimit bytes.
+// surrounding double or single quotes removed, then cut to kProfileTextLimit bytes.
 std::string ProfileText(std::string_view value);
 
 // Blanks and control characters at both ends removed, as the profile reader trims names and values.

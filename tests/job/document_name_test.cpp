@@ -20,6 +20,9 @@ TEST(CleanDocumentName, ShortEndingsGoAndForbiddenCharactersBecomeUnderscores) {
   EXPECT_EQ(Cleaned("\\\\server\\share"), "__server_share");  // the first character too
   EXPECT_EQ(Cleaned("x\"*/:<>?|y"), "x________y");
   EXPECT_EQ(Cleaned("Microsoft Word - 报告.docx"), "Microsoft Word - 报告");
+  // Endings are measured in characters, not in the bytes of their UTF-8 form.
+  EXPECT_EQ(Cleaned("报告.文档"), "报告");
+  EXPECT_EQ(Cleaned("报告.文档文档文"), "报告_文档文档文");  // six characters stay
   EXPECT_EQ(Cleaned(""), "");
   EXPECT_EQ(Cleaned(".txt"), "");
 }

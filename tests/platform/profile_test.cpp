@@ -64,6 +64,9 @@ TEST_F(ProfileTest, TextValues) {
       "empty=\r\n"
       "quoted=\"hello world\"\r\n"
       "halfquoted=\"open\r\n"
+      "single='6'\r\n"
+      "singledir='/x/out/'\r\n"
+      "mixed='7\"\r\n"
       "inner=a \"b\" c\r\n"
       "noequals\r\n"
       ";commented=1\r\n"
@@ -76,6 +79,11 @@ TEST_F(ProfileTest, TextValues) {
   EXPECT_EQ(Text("empty"), "");
   EXPECT_EQ(Text("quoted"), "hello world");
   EXPECT_EQ(Text("halfquoted"), "\"open");
+  // Single quotes go as double quotes do: autosaveformat='6' is 6, not 0.
+  EXPECT_EQ(Text("single"), "6");
+  EXPECT_EQ(Int("single"), 6);
+  EXPECT_EQ(Text("singledir"), "/x/out/");
+  EXPECT_EQ(Text("mixed"), "'7\"");
   EXPECT_EQ(Text("inner"), "a \"b\" c");
   EXPECT_EQ(Text("noequals"), "DEF");
   EXPECT_EQ(Text("commented"), "DEF");
