@@ -59,11 +59,12 @@ std::optional<std::vector<TiffTags>> ReadTiffTags(const std::string& path) {
   const bool little = b[0] == 'I' && b[1] == 'I';
   if (!little && !(b[0] == 'M' && b[1] == 'M')) return std::nullopt;
   bool inBounds = true;
+  auto within = [&](size_t at, size_t size) {
+    if (at > b.size() || size > b.size() - at) inBounds = false;
+    return inBounds;
+  };
   auto unsignedAt = [&](size_t at, size_t size) -> uint32_t {
-    if (at > b.size() || size > b.size() - at) {
-      inBounds = false;
-      return 0;
-    }
+    if (!within(at, size)) return 0;
     uint32_t v = 0;
     for (size_t i = 0; i < size; ++i) v |= uint32_t{b[at + i]} << (8 * (little ? i : size - 1 - i));
     return v;
@@ -85,7 +86,7 @@ std::optional<std::vector<TiffTags>> ReadTiffTags(const std::string& path) {
       if (size == 0) return std::nullopt;
       const size_t total = size * n;
       const size_t at = total <= 4 ? entry + 8 : unsignedAt(entry + 8, 4);
-      unsignedAt(at, total);  // the whole value must be in the file
+      within(at, total);  // the whole value must be in the file
       std::string text;
       for (uint32_t k = 0; k < n && inBounds; ++k) {
         const size_t p = at + size * k;
