@@ -1,6 +1,5 @@
 #include "documents/fax_tiff_writer.h"
 
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -162,7 +161,7 @@ bool FaxTiffWriter::FinishPage(int pageIndex) {
     return false;
   }
 
-  const int fillOrder = options_.fillOrder ? *options_.fillOrder : ReadTiffFillOrder();
+  const int fillOrder = options_.fillOrder ? *options_.fillOrder : ReadTiffFillOrder(options_.readSetting);
   errno = 0;
   bool ok = SetTiffPageTags(tif_.get(), pageIndex, pageCount_, mode, fillOrder);
   // libtiff takes a non-const buffer; none of the coders used here writes into it.
@@ -258,7 +257,8 @@ bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPa
 bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
                        WriteContext& context) {
   FaxTiffOptions options;
-  options.settings = ReadTiffSettings();
+  options.settings = ReadTiffSettings(context.readSetting);
+  options.readSetting = context.readSetting;
   return WriteTiffDocument(spoolPath, outputPath, job, options, context);
 }
 

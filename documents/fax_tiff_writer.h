@@ -23,8 +23,9 @@ namespace velto {
 
 struct FaxTiffOptions {
   TiffSettings settings;
-  // FillOrder tag value (1 or 2); without a value `fillorder` is read from the settings file per page.
+  // FillOrder tag value (1 or 2); without a value `fillorder` is read with `readSetting` for every page.
   std::optional<int> fillOrder;
+  SettingReader readSetting;
 };
 
 // One fax TIFF document, page by page. Pages that get no image get no directory, so the file always

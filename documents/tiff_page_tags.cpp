@@ -59,8 +59,4 @@ bool SetTiffPageTags(TIFF* tif, int pageIndex, int pageCount, TiffPageMode mode,
   return ok;
 }
 
-bool SetTiffPageTags(TIFF* tif, int pageIndex, int pageCount, TiffPageMode mode) {
-  return SetTiffPageTags(tif, pageIndex, pageCount, mode, ReadTiffFillOrder());
-}
-
 }  // namespace velto

@@ -16,7 +16,5 @@ inline constexpr const char* kTiffSoftware = "Velto Printer...";
 // FillOrder tag value (1 or 2) for bilevel pages; colour pages carry none. False when libtiff refused a
 // tag.
 bool SetTiffPageTags(TIFF* tif, int pageIndex, int pageCount, TiffPageMode mode, int fillOrder);
-// As above, with the fill order read from the settings file.
-bool SetTiffPageTags(TIFF* tif, int pageIndex, int pageCount, TiffPageMode mode);
 
 }  // namespace velto

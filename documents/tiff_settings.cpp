@@ -1,6 +1,5 @@
 #include "documents/tiff_settings.h"
 
-#include "app/settings.h"
 
 namespace velto {
 
@@ -26,13 +25,15 @@ BilevelMethod BilevelMethodFromSetting(int tiffshpare) {
 
 int FillOrderFromSetting(int fillorder) { return fillorder != 0 ? 2 : 1; }
 
-TiffSettings ReadTiffSettings() {
+TiffSettings ReadTiffSettings(const SettingReader& reader) {
   TiffSettings settings;
-  settings.mode = TiffPageModeFromSetting(ReadSettingInt("format", "tiffcompress", 0));
-  settings.method = BilevelMethodFromSetting(ReadSettingInt("format", "tiffshpare", 1));
+  settings.mode = TiffPageModeFromSetting(ReadSetting(reader, "format", "tiffcompress", 0));
+  settings.method = BilevelMethodFromSetting(ReadSetting(reader, "format", "tiffshpare", 1));
   return settings;
 }
 
-int ReadTiffFillOrder() { return FillOrderFromSetting(ReadSettingInt("format", "fillorder", 1)); }
+int ReadTiffFillOrder(const SettingReader& reader) {
+  return FillOrderFromSetting(ReadSetting(reader, "format", "fillorder", 1));
+}
 
 }  // namespace velto

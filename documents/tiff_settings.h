@@ -2,6 +2,8 @@
 // The fax TIFF choices of the settings file (section "format"): page format, the way black and white is
 // made, and the bit fill order.
 
+#include "spool/setting_reader.h"
+
 namespace velto {
 
 // Page format of every page of the fax TIFF; every mode but Colour is bilevel.
@@ -34,8 +36,8 @@ BilevelMethod BilevelMethodFromSetting(int tiffshpare);
 int FillOrderFromSetting(int fillorder);
 
 // Reads `tiffcompress` (default 0) and `tiffshpare` (default 1).
-TiffSettings ReadTiffSettings();
+TiffSettings ReadTiffSettings(const SettingReader& reader);
 // Reads `fillorder` (default 1) and gives the FillOrder tag value; asked afresh for every page.
-int ReadTiffFillOrder();
+int ReadTiffFillOrder(const SettingReader& reader);
 
 }  // namespace velto

@@ -88,6 +88,7 @@ PageOutcome ConvertOnePage(const WriterSet& writers, const WriterRow& row, const
   WriteContext context;
   context.jobMode = options.jobMode;
   context.dpi = options.dpi;
+  context.readSetting = ReadSettingInt;
   if (row.id == WriterId::Emf) {
     auto emf = ConvertEmfPage(writers, spoolPath, outputPath, k, job, context);
     outcome.writerCalled = emf.has_value();

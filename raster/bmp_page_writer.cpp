@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/settings.h"
 #include "raster/extracted_page.h"
 #include "raster/page_writers.h"
 #include "raster/raster_page_output.h"
@@ -72,8 +71,8 @@ bool WriteBmpFile(const std::string& path, const PackedPageBitmap& bitmap, int* 
   return written;
 }
 
-bool RenderBmpFile(const std::string& pageFile, const std::string& outputFile) {
-  const int bitCount = BmpBitCount(ReadSettingInt("format", "bmpcolor", 3));
+bool RenderBmpFile(const std::string& pageFile, const std::string& outputFile, int bmpcolor) {
+  const int bitCount = BmpBitCount(bmpcolor);
   RenderedPage page;
   if (!RenderRasterPage(pageFile, bitCount != 1, page)) return false;
   PackedPageBitmap bitmap;
@@ -85,7 +84,7 @@ bool RenderBmpFile(const std::string& pageFile, const std::string& outputFile) {
 
 bool WriteBmpPage(const std::string& spoolPath, const std::string& outputPath, int page, SpoolJob& job,
                   WriteContext& context) {
-  const int bitCount = BmpBitCount(ReadSettingInt("format", "bmpcolor", 3));
+  const int bitCount = BmpBitCount(context.Setting("format", "bmpcolor", 3));
   RasterPageOutput output;
   if (!output.Prepare(spoolPath, outputPath, page, job, bitCount != 1, context)) return false;
   PackedPageBitmap bitmap;

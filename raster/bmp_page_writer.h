@@ -12,7 +12,7 @@ int BmpBitCount(int bmpcolor);
 // Writes the file header and the packed bitmap (header, colour table, rows). False when the file cannot
 // be created or written (errno in `systemError`); a partly written file is removed.
 bool WriteBmpFile(const std::string& path, const PackedPageBitmap& bitmap, int* systemError = nullptr);
-// Renders one page's temporary metafile and writes it as `outputFile`.
-bool RenderBmpFile(const std::string& pageFile, const std::string& outputFile);
+// Renders one page's temporary metafile and writes it as `outputFile` at the depth of `bmpcolor`.
+bool RenderBmpFile(const std::string& pageFile, const std::string& outputFile, int bmpcolor);
 
 }  // namespace velto

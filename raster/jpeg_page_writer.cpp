@@ -1,5 +1,4 @@
 // JPEG page writer: each page rendered, read out at 24 bits, turned upright into RGB rows and compressed.
-#include "app/settings.h"
 #include "raster/jpeg_file_writer.h"
 #include "raster/page_writers.h"
 #include "raster/raster_page_output.h"
@@ -8,7 +7,7 @@ namespace velto {
 
 bool WriteJpegPage(const std::string& spoolPath, const std::string& outputPath, int page, SpoolJob& job,
                    WriteContext& context) {
-  const int quality = JpegQualityFromSetting(ReadSettingInt("format", "jpgcompresspos", 90));
+  const int quality = JpegQualityFromSetting(context.Setting("format", "jpgcompresspos", 90));
   RasterPageOutput output;
   if (!output.Prepare(spoolPath, outputPath, page, job, true, context)) return false;
   RenderedPage& rendered = output.Rendered();

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "spool/setting_reader.h"
+
 namespace velto {
 
 struct WriteProblem {
@@ -51,6 +53,11 @@ struct WriteContext {
   std::optional<int> dpi;
   // Called by the document writers after each page they have dealt with (page number), for progress.
   std::function<void(int page)> pageDone;
+  // The writers' own keys (section "format"), read when each writer needs them.
+  SettingReader readSetting;
+  int Setting(std::string_view section, std::string_view key, int defaultValue) const {
+    return ReadSetting(readSetting, section, key, defaultValue);
+  }
 };
 
 }  // namespace velto

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings.h"
 #include "platform/emf/metafile.h"
 #include "platform/emf/player.h"
 #include "platform/emf/surface.h"
@@ -67,7 +68,7 @@ bool WritePng(const Surface& surface, const std::string& path) {
 // Renders and writes one BMP page file as the program does; milliseconds, or negative on failure.
 double RenderBmpPage(const std::string& in, const std::string& out) {
   auto start = std::chrono::steady_clock::now();
-  if (!velto::RenderBmpFile(in, out)) {
+  if (!velto::RenderBmpFile(in, out, velto::ReadSettingInt("format", "bmpcolor", 3))) {
     std::cerr << in << ": cannot render or write " << out << "\n";
     return -1;
   }

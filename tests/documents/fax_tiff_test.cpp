@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "app/settings.h"
 #include "documents/document_writers.h"
 #include "documents/tiff_page_tags.h"
 #include "tests/documents/document_test_tools.h"
@@ -319,6 +320,7 @@ TEST(TiffSettings, CompressionSettingPicksThePageMode) {
 class FaxTiffJobTest : public FaxTiffTest {
  protected:
   void SetUp() override {
+    context.readSetting = ReadSettingInt;
     std::filesystem::create_directory(windows);
     std::filesystem::create_directory(temp);
     if (!test::MakeSpoolJob(dir.File("job.spl"), 3, job)) GTEST_SKIP() << "spool reader not available";
@@ -425,6 +427,7 @@ TEST_F(FaxTiffJobTest, DamagedPageStillGivesAValidDocument) {
     Settings(settings);
     const std::string path = dir.File("damaged.tif");
     WriteContext context;
+    context.readSetting = ReadSettingInt;
     ASSERT_TRUE(WriteTiffDocument(dir.File("damaged.spl"), path, damaged, context)) << settings;
     ASSERT_EQ(context.report.Problems().size(), 1u) << settings;
     EXPECT_EQ(context.report.Problems()[0].page, 2);

@@ -36,6 +36,7 @@ std::vector<uint8_t> SmallPage(uint32_t colorRef) {
 class PageWritersTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    context_.readSetting = ReadSettingInt;
     fs::create_directory(temp_);
     fs::create_directory(out_);
     spool_ = dir_.File("job.spl");
