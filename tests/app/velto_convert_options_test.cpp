@@ -171,10 +171,9 @@ TEST_F(VeltoConvertOptionsTest, StandardInputIsAnInput) {
 #ifdef _WIN32
   GTEST_SKIP() << "the pipe is made with the POSIX shell";
 #else
-  const char* build = std::getenv("VELTO_BUILD_DIR");
-  if (!build) GTEST_SKIP() << "VELTO_BUILD_DIR is not set";
+  const std::string build = test::BuildDirectory();
   const std::string a = Job("a.spl", {u"A1", u"A2"});
-  const std::string command = "cat '" + a + "' | '" + std::string(build) + "/velto-convert' --set format.textcode=1 - '" +
+  const std::string command = "cat '" + a + "' | '" + build + "/velto-convert' --set format.textcode=1 - '" +
                               dir_.File("piped.txt") + "'";
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(Text(dir_.File("piped.txt")), "A1A2");

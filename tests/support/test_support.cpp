@@ -73,4 +73,7 @@ std::vector<uint8_t> SimplePage(const std::u16string& text) {
   return rec.Finish();
 }
 
+std::string SourceDirectory() { return GetEnv("VELTO_SOURCE_DIR").value_or(VELTO_TEST_SOURCE_DIR); }
+std::string BuildDirectory() { return GetEnv("VELTO_BUILD_DIR").value_or(VELTO_TEST_BUILD_DIR); }
+
 }  // namespace velto::test

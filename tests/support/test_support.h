@@ -48,6 +48,10 @@ class ScopedEnv {
 
 // The value of an environment variable (UTF-8); no value when it is not set.
 std::optional<std::string> GetEnv(const std::string& name);
+// The project's source and build folders: $VELTO_SOURCE_DIR and $VELTO_BUILD_DIR, else the folders the
+// tests were built from and in.
+std::string SourceDirectory();
+std::string BuildDirectory();
 // Sets (or with no value removes) an environment variable of this process.
 void SetEnv(const std::string& name, const std::optional<std::string>& value);
 

@@ -2,20 +2,19 @@
 // res/ makes of its templates and pictures today, and the pictures must be what the templates name.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "res/resources.h"
 #include "res/windows_resources.h"
+#include "tests/support/test_support.h"
 
 namespace velto {
 namespace {
 
 std::string Committed(const std::string& name) {
-  const char* source = std::getenv("VELTO_SOURCE_DIR");
-  std::ifstream in(std::string(source ? source : ".") + "/res/windows/" + name, std::ios::binary);
+  std::ifstream in(test::SourceDirectory() + "/res/windows/" + name, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
