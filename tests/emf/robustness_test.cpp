@@ -126,11 +126,21 @@ TEST(PlaybackRobustness, HugeCoordinatesAndTransformsFinishQuickly) {
 TEST(PlaybackRobustness, HugeClipRegionsStayOnTheSurface) {
   auto rec = PixelRecorder();
   AddExtSelectClipRgn(rec, 5, {{-2000000000, -2000000000, 2000000000, 2000000000}});
-  AddExtSelectClipRgn(rec, 3, {{-2000000000, 10, 2000000000, 20}});
+  AddExtSelectClipRgn(rec, 3, {{-2000000000, 10, 2000000000, 20}});  // XOR: all but rows 10 … 19
+  rec.SelectObject(kNullPen).SelectObject(kBlackBrush).Rectangle({0, 0, 50, 50});
+  // Offsets that carry the region past the coordinate space and back must not wrap it onto the page.
   for (int i = 0; i < 4; ++i) rec.Add(emf::EMR_OFFSETCLIPRGN, emf::RecordBytes().I32(2000000000).I32(0));
   rec.Add(emf::EMR_OFFSETCLIPRGN, emf::RecordBytes().I32(-2000000000).I32(-2000000000));
-  rec.SelectObject(kBlackBrush).Rectangle({0, 0, 50, 50});
-  PlayRecording(rec);
+  rec.Rectangle({60, 0, 90, 50});
+  AddExtSelectClipRgn(rec, 5, {});  // no clip again
+  rec.Rectangle({60, 60, 90, 90});
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(25, 5), kBlack);
+  EXPECT_EQ(s->Pixel(25, 15), kWhite);
+  EXPECT_EQ(s->Pixel(25, 30), kBlack);
+  EXPECT_EQ(s->Pixel(75, 75), kBlack);
+  EXPECT_EQ(s->Pixel(55, 55), kWhite);
+  EXPECT_EQ(s->Pixel(95, 95), kWhite);
 }
 
 TEST(PlaybackRobustness, PointsBeyondGdiCoordinateSpaceDrawNothing) {
@@ -147,15 +157,39 @@ TEST(PlaybackRobustness, PointsBeyondGdiCoordinateSpaceDrawNothing) {
 }
 
 TEST(PlaybackRobustness, RandomBytesAfterTheHeader) {
-  // Bytes that look like records of every type with short or garbage payloads.
+  // Bytes that look like records of every type with short or garbage payloads. A record its handler
+  // cannot take ends the playback, as it ends GDI's; one it takes lets the rest play: then the square
+  // drawn after them, with the state saved before them restored, is on the page. Either way the page is
+  // the same at every playback (nothing is read from outside the records). EMR_EOF ends the metafile
+  // wherever it stands, and EMR_RESTOREDC with a garbage level may take the saved state away.
   for (uint32_t type = 2; type < 125; ++type) {
     auto rec = PixelRecorder();
+    rec.SaveDC();
     std::vector<uint32_t> words;
     for (uint32_t i = 0; i < 30; ++i) words.push_back(i * 0x9E3779B9u ^ type);
     rec.AddRaw(Record(type, words));
     rec.AddRaw(Record(type, {}));
     rec.AddRaw(Record(type, {0xFFFFFFFF, 0x80000000, 0x7FFFFFFF}));
-    PlayRecording(rec);
+    rec.RestoreDC(-1);
+    rec.SelectObject(kNullPen).SelectObject(kBlackBrush).Rectangle({40, 40, 60, 60});
+    auto metafile = emf::Metafile::FromBytes(rec.Finish());
+    ASSERT_TRUE(metafile);
+    std::unique_ptr<emf::Surface> pages[2];
+    bool playedToEnd = false;
+    for (auto& page : pages) {
+      page = emf::Surface::Create(100, 100, emf::Surface::Kind::Colour);
+      page->FillRect(emf::RectL{0, 0, 100, 100}, kWhite);
+      playedToEnd = emf::PlayMetafile(*page, *metafile, emf::RectL{0, 0, 100, 100});
+      page->Flush();
+    }
+    bool same = true;
+    for (int y = 0; y < 100 && same; ++y) {
+      for (int x = 0; x < 100 && same; ++x) same = pages[0]->Pixel(x, y) == pages[1]->Pixel(x, y);
+    }
+    EXPECT_TRUE(same) << "record type " << type;
+    if (playedToEnd && type != emf::EMR_EOF && type != emf::EMR_RESTOREDC) {
+      EXPECT_EQ(pages[0]->Pixel(50, 50), kBlack) << "record type " << type;
+    }
   }
 }
 
