@@ -10,6 +10,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/metafile_for_gdi.h"
 #include "platform/page_canvas.h"
 
 namespace velto::platform {
@@ -67,6 +68,7 @@ class EnhancedMetafile {
 };
 
 RECT ToRect(const emf::RectL& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
 
 }  // namespace
 
@@ -164,12 +166,14 @@ void PageCanvas::InvertRect(const emf::RectL& rect) {
 
 bool PageCanvas::Play(const emf::Metafile& metafile, const emf::RectL& destination) {
   BeforeDrawing(*backend_, width_, height_, colour_);
-  EnhancedMetafile handle(metafile.Bytes());
+  // GDI is handed only records whose contents fit them: it follows their counts and offsets blindly.
+  const MetafileForGdi records = PrepareMetafileForGdi(metafile);
+  EnhancedMetafile handle(records.Bytes());
   if (!handle.Get()) return false;
   const RECT r = ToRect(destination);
   const bool played = ::PlayEnhMetaFile(backend_->dc, handle.Get(), &r) != FALSE;
   ::GdiFlush();
-  return played;
+  return played && records.complete;
 }
 
 uint32_t* PageCanvas::Row(int y) {
