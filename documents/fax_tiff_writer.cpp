@@ -13,6 +13,10 @@
 #include "spool/metafile_damage.h"
 #include "spool/page_extraction.h"
 
+#ifdef _WIN32
+#include "platform/text_encoding.h"
+#endif
+
 namespace velto {
 namespace {
 
@@ -54,7 +58,12 @@ bool FaxTiffWriter::Open(const std::string& outputPath, const FaxTiffOptions& op
     return false;
   }
   errno = 0;
+#ifdef _WIN32
+  // The narrow name would be taken in the ANSI code page: a Chinese folder name would not open.
+  tif_.reset(TIFFOpenW(platform::Utf16(output_->TempPath()).c_str(), "w"));
+#else
   tif_.reset(TIFFOpen(output_->TempPath().c_str(), "w"));
+#endif
   if (!tif_) {
     error_ = platform::SystemErrorText(errno);
     Release();
