@@ -9,6 +9,10 @@ namespace velto {
 
 bool MakeTemporaryFile(const std::string& stem, const std::string& extension, TemporaryFile& file, std::string& error) {
   const std::string folder = platform::TempDirectory();
+  if (folder.empty()) {
+    error = "the system names no folder for temporary files";
+    return false;
+  }
   for (int attempt = 0; attempt < 100; ++attempt) {
     char number[16];
     std::snprintf(number, sizeof number, "%08X", platform::UniqueNumber());

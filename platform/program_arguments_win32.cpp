@@ -43,7 +43,9 @@ void PrepareStandardStreams(bool keepMessagesWithoutConsole) {
   if (!keepMessagesWithoutConsole) return;
   const HANDLE current = ::GetStdHandle(STD_ERROR_HANDLE);
   if (current != nullptr && current != INVALID_HANDLE_VALUE) return;
-  const std::string log = TempDirectory() + "\\VeltoFaxTool.log";
+  const std::string folder = TempDirectory();
+  if (folder.empty()) return;
+  const std::string log = folder + "\\VeltoFaxTool.log";
   if (std::FILE* file = ::_wfreopen(Utf16(log).c_str(), L"a", stderr)) std::setvbuf(file, nullptr, _IONBF, 0);
 }
 

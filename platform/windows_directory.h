@@ -16,6 +16,8 @@ namespace velto::platform {
 std::optional<std::string> WindowsDirectory();
 // Tests put a folder of their own in place of the Windows directory (nullopt: the system's again).
 void SetWindowsDirectoryForTesting(std::optional<std::string> folder);
+// The folder for temporary files, without a final separator; empty when the system names none (then
+// nothing is made anywhere else in its place).
 std::string TempDirectory();
 // The user's own folder for print jobs taken out of a Windows directory that the user may not change
 // (made on first use): %LOCALAPPDATA%\VeltoFaxTool\jobs on Windows, $XDG_DATA_HOME/velto/jobs (else

@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <string>
+
 #include "platform/text_encoding.h"
 #include "platform/windows_directory.h"
 
@@ -35,12 +37,20 @@ std::optional<std::string> UserJobFolder() {
 }
 
 std::string TempDirectory() {
-  wchar_t buffer[MAX_PATH + 1];
-  DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
-  if (length == 0 || length > MAX_PATH) return ".";
+  // Asked with room to spare in case the system gives more than MAX_PATH. When it gives nothing (Wine
+  // does for a TMP longer than MAX_PATH), there is no temporary folder: the current folder is no place
+  // for a job's pages.
+  std::wstring buffer(MAX_PATH + 1, L'\0');
+  DWORD length = ::GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+  if (length >= buffer.size()) {
+    buffer.assign(length + 1, L'\0');
+    length = ::GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+  }
+  if (length == 0 || length >= buffer.size()) return "";
+  buffer.resize(length);
   // Without its final backslash, as the other platform gives it; a drive's root keeps it.
-  if (length > 3 && buffer[length - 1] == L'\\') --length;
-  return Utf8(std::wstring_view(buffer, length));
+  if (length > 3 && buffer.back() == L'\\') buffer.pop_back();
+  return Utf8(buffer);
 }
 
 std::string FolderOfSetting(std::string folder) {

@@ -18,6 +18,7 @@ constexpr int kNameAttempts = 100;
 bool MakeTempPageName(std::string& name) {
   name.clear();
   const std::string dir = platform::TempDirectory();
+  if (dir.empty()) return false;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     char number[16];
     std::snprintf(number, sizeof number, "%X", platform::UniqueNumber());
