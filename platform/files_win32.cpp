@@ -86,8 +86,19 @@ bool IsSpecialFile(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) {
-  if (::DeleteFileW(Utf16(path).c_str())) return true;
-  const DWORD error = ::GetLastError();
+  const std::wstring name = Utf16(path);
+  if (::DeleteFileW(name.c_str())) return true;
+  DWORD error = ::GetLastError();
+  // A read-only file is removed as the other platform removes it, where only the folder's permission
+  // counts: a job copied in read-only would otherwise stay claimed for ever.
+  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+      ::SetFileAttributesW(name.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
+    if (::DeleteFileW(name.c_str())) return true;
+    error = ::GetLastError();
+    ::SetFileAttributesW(name.c_str(), attributes);
+  }
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 

@@ -1,4 +1,5 @@
-// Claiming a spool file in a folder that lets the user read and delete it but not rename it.
+// Claiming spool files: by copy, in a folder that lets the user read and delete a job but not rename it;
+// and jobs that are read-only.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -73,6 +74,21 @@ TEST_F(ClaimByCopyTest, ACancelledJobStaysAndAKeptJobMovesToTheUsersFolder) {
   EXPECT_EQ(test::ReadFileBytes(*kept), std::vector<uint8_t>({'s', 'e', 'c', 'o', 'n', 'd', ' ', 'j', 'o', 'b'}));
   EXPECT_FALSE(std::filesystem::exists(original));
   platform::RemoveFile(*kept);
+}
+
+// A read-only spool file (copied in so, or left so by a tool) is claimed and, once its job is done, gone:
+// on either platform only the folder's permission decides.
+TEST(SpoolClaim, AReadOnlyJobIsClaimedAndDeletedWhenDone) {
+  test::TempDir windir;
+  const std::string original = windir.File("00007.spl");
+  test::WriteTextFile(original, "job");
+  std::filesystem::permissions(platform::FsPath(original), std::filesystem::perms::owner_read |
+                                                               std::filesystem::perms::group_read |
+                                                               std::filesystem::perms::others_read);
+  auto claimed = ClaimFirstSpoolFile(windir.Text());
+  ASSERT_TRUE(claimed);
+  FinishSpoolClaim(*claimed);
+  EXPECT_TRUE(test::FilesIn(windir.Text()).empty());
 }
 
 }  // namespace
