@@ -41,7 +41,10 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     }
     if (c == '"') {
       if (inQuotes && i + 1 < n && commandLine[i + 1] == '"') {
-        current.push_back('"');  // "" inside quotes is one literal quote
+        // "" inside quotes is one literal quote, and ends the quoted part (the system's splitter does so;
+        // the C runtime's newer rule of staying inside the quotes is not the one the system uses).
+        current.push_back('"');
+        inQuotes = false;
         i += 2;
         continue;
       }

@@ -28,6 +28,9 @@ TEST(SplitCommandLine, QuotedPiecesWithoutBlanksStayOneArgument) {
   // The after-save parameter text puts its quoted items side by side.
   EXPECT_EQ(SplitCommandLine("\"Report\"\"2\""), (Args{"Report\"2"}));
   EXPECT_EQ(SplitCommandLine("\"Report\" \"2\""), (Args{"Report", "2"}));
+  // A doubled quote inside quotes ends them: the name, page and file of three quoted items.
+  EXPECT_EQ(SplitCommandLine("\"My \"Doc\"\"\"2\"\"c:\\out\\doc_002.png\""), (Args{"My Doc\"2c:\\out\\doc_002.png"}));
+  EXPECT_EQ(SplitCommandLine("\"a\"\"b c\""), (Args{"a\"b", "c"}));
 }
 
 }  // namespace

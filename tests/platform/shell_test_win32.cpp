@@ -80,7 +80,7 @@ TEST(SystemShell, MissingProgramsAreReportedAsFailures) {
 TEST(SplitCommandLine, AgreesWithTheSystem) {
   for (const char* text : {"a  b\tc", "\"a b\" c", "a\"b c\"d", "\"\" x", "c:\\out\\a.bmp", "a\\\\b", "a\\\"b",
                            "\"a\\\\\" b", "a\\\\\\\"b", "\"unterminated x", "\"Report\"\"2\"", "\"Report\" \"2\"",
-                           "\"My \"Doc\"\"\"2\"\"c:\\out\\doc_002.png\""}) {
+                           "\"My \"Doc\"\"\"2\"\"c:\\out\\doc_002.png\"", "\"a\"\"b c\""}) {
     SCOPED_TRACE(text);
     // The system takes the first argument for the program's name, which has rules of its own.
     int count = 0;
