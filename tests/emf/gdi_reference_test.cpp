@@ -29,6 +29,11 @@ TEST(GdiReference, StandardDashesFollowThePenWidth) {
   ExpectMatchesGdi("geometric-dashes");
 }
 
+TEST(GdiReference, StandardDashesScaleWithThePenOnTheDevice) {
+  // Under world transforms, uniform and not, and on round polyline corners, where the pattern runs on.
+  ExpectMatchesGdi("dashes-transformed");
+}
+
 TEST(GdiReference, UserDashesAreDevicePixels) {
   // Whatever the pen's width, its ends, or a world transform that halves everything else.
   ExpectMatchesGdi("user-dashes");
@@ -39,7 +44,7 @@ TEST(GdiReference, EllipsesWalkTheMidpointCurve) {
   // circle is easy to get slightly wrong.
   auto rows = [](int n) {
     std::ostringstream out;
-    playback::EllipseSpans(0, 0, n - 1, n - 1, [&](int y, int x0, int x1) { out << y << ':' << x0 << '-' << x1 << ' '; });
+    emf::playback::EllipseSpans(0, 0, n - 1, n - 1, [&](int y, int x0, int x1) { out << y << ':' << x0 << '-' << x1 << ' '; });
     return out.str();
   };
   EXPECT_EQ(rows(3), "0:1-2 1:0-3 2:1-2 ");
@@ -50,7 +55,7 @@ TEST(GdiReference, EllipsesWalkTheMidpointCurve) {
   // A box of one pixel is that pixel; a flat box is its row.
   EXPECT_EQ(rows(1), "0:0-1 ");
   std::ostringstream flat;
-  playback::EllipseSpans(2, 5, 9, 5, [&](int y, int x0, int x1) { flat << y << ':' << x0 << '-' << x1; });
+  emf::playback::EllipseSpans(2, 5, 9, 5, [&](int y, int x0, int x1) { flat << y << ':' << x0 << '-' << x1; });
   EXPECT_EQ(flat.str(), "5:2-10");
 }
 
@@ -61,6 +66,7 @@ TEST(GdiReference, DotsWithRoundAndSquareEndsRunAlongTheLine) {
   for (auto [handle, cap, y] : {std::tuple{1u, 0x000u, 20}, std::tuple{2u, 0x100u, 40}}) {
     emf::RecordBytes pen;
     pen.U32(handle).U32(0).U32(0).U32(0).U32(0).U32(0x10000 | cap | 2).U32(4).U32(0).U32(0).U32(0).U32(0);
+    rec.CreateBrush(handle, 0, 0);  // reserves the handle in the header's table
     rec.Add(emf::EMR_EXTCREATEPEN, pen).SelectObject(handle).MoveTo({10, y}).LineTo({90, y});
   }
   auto s = PlayRecording(rec);
@@ -86,6 +92,7 @@ TEST(GdiReference, WideLinesTakeTheRasterOperationOncePerPixel) {
   auto rec = PixelRecorder();
   emf::RecordBytes pen;
   pen.U32(1).U32(0).U32(0).U32(0).U32(0).U32(0x10000).U32(9).U32(0).U32(0).U32(0).U32(0);  // round ends and joins
+  rec.CreateBrush(1, 0, 0);  // reserves the handle in the header's table
   rec.Add(emf::EMR_EXTCREATEPEN, pen).SelectObject(1).SetRop2(6);  // R2_NOT
   const emf::PointL zigzag[] = {{15, 20}, {50, 70}, {60, 25}, {85, 80}};
   rec.Polyline16(zigzag);

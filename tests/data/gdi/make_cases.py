@@ -165,11 +165,31 @@ def user_dashes():
     return emf
 
 
+def dashes_transformed():
+    """Standard dashes under world transforms and round corners: the lengths follow the pen's width on the
+    device, and the pattern runs on round a polyline's corners."""
+    emf = Emf(400, 240)
+    handle = 1
+    stroke(emf, handle, FLAT | 1, 4, [(10, 10), (70, 10), (70, 70), (140, 70)])
+    stroke(emf, handle + 1, ROUND | 1, 4, [(160, 10), (220, 10), (220, 70), (290, 70)])
+    stroke(emf, handle + 2, SQUARE | 3, 3, [(310, 10), (390, 100)])
+    handle += 3
+    emf.world(2, 0, 0, 2, 0, 0)
+    stroke(emf, handle, FLAT | 1, 3, [(5, 50), (195, 50)])
+    stroke(emf, handle + 1, ROUND | 4, 2, [(5, 58), (195, 58)])
+    handle += 2
+    emf.world(2, 0, 0, 1, 0, 0)  # the pen's width follows the x scale along both axes
+    stroke(emf, handle, FLAT | 1, 3, [(5, 140), (150, 140)])
+    stroke(emf, handle + 1, FLAT | 1, 3, [(190, 150), (190, 235)])
+    return emf
+
+
 CASES = {
     'wide-lines': wide_lines,
     'wide-joins': wide_joins,
     'geometric-dashes': geometric_dashes,
     'user-dashes': user_dashes,
+    'dashes-transformed': dashes_transformed,
 }
 
 if __name__ == '__main__':
