@@ -39,6 +39,11 @@ TEST(GdiReference, UserDashesAreDevicePixels) {
   ExpectMatchesGdi("user-dashes");
 }
 
+TEST(GdiReference, MasksOfMaskBltAndPlgBlt) {
+  // Foreground and background operations split by the mask, a mask offset, PLGBLT scaled with its mask.
+  ExpectMatchesGdi("mask-blits");
+}
+
 TEST(GdiReference, EllipsesWalkTheMidpointCurve) {
   // Rows of CreateEllipticRgn(0, 0, n + 1, n + 1) as GDI builds them, for sizes where a rasterised
   // circle is easy to get slightly wrong.

@@ -69,6 +69,64 @@ class Emf:
         self.add(35, struct.pack('<6f', m11, m12, m21, m22, dx, dy))
 
 
+def dib24(width, height, colour):
+    """A bottom-up 24-bit BITMAPINFOHEADER and its bits; colour(x, y) gives (r, g, b), y from the top."""
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, 0, 0, 0, 0, 0)
+    stride = (width * 3 + 3) & ~3
+    bits = b''
+    for y in reversed(range(height)):
+        row = b''.join(bytes(reversed(colour(x, y))) for x in range(width))
+        bits += row + b'\0' * (stride - len(row))
+    return info, bits
+
+
+def dib1(width, height, on, table=True):
+    """A bottom-up 1-bit bitmap; on(x, y) gives the bit. With `table`, black for 0 and white for 1."""
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 1, 0, 0, 0, 0, 0, 0)
+    if table:
+        info += bytes([0, 0, 0, 0, 255, 255, 255, 0])
+    stride = ((width + 31) // 32) * 4
+    bits = b''
+    for y in reversed(range(height)):
+        row = bytearray(stride)
+        for x in range(width):
+            if on(x, y):
+                row[x // 8] |= 0x80 >> (x % 8)
+        bits += bytes(row)
+    return info, bits
+
+
+IDENTITY = struct.pack('<6f', 1, 0, 0, 1, 0, 0)
+
+
+def mask_blt(emf, x, y, cx, cy, rop, src, mask, mask_at=(0, 0), usage_mask=0):
+    fixed = 128
+    off_src, off_bits = fixed, fixed + len(src[0])
+    off_mask = off_bits + len(src[1])
+    off_mask_bits = off_mask + len(mask[0])
+    body = struct.pack('<iiii', x, y, x + cx - 1, y + cy - 1) + struct.pack('<iiiiIii', x, y, cx, cy, rop, 0, 0)
+    body += IDENTITY + struct.pack('<IIIIII', 0, 0, off_src, len(src[0]), off_bits, len(src[1]))
+    body += struct.pack('<iiIIIII', mask_at[0], mask_at[1], usage_mask, off_mask, len(mask[0]), off_mask_bits,
+                        len(mask[1]))
+    emf.add(78, body + src[0] + src[1] + mask[0] + mask[1])
+
+
+def plg_blt(emf, corners, cx, cy, src, mask=None, mask_at=(0, 0)):
+    fixed = 140
+    off_src, off_bits = fixed, fixed + len(src[0])
+    xs, ys = [p[0] for p in corners], [p[1] for p in corners]
+    body = struct.pack('<iiii', min(xs), min(ys), max(xs), max(ys))
+    body += b''.join(struct.pack('<ii', *p) for p in corners) + struct.pack('<iiii', 0, 0, cx, cy)
+    body += IDENTITY + struct.pack('<IIIIII', 0, 0, off_src, len(src[0]), off_bits, len(src[1]))
+    if mask:
+        off_mask = off_bits + len(src[1])
+        body += struct.pack('<iiIIIII', mask_at[0], mask_at[1], 0, off_mask, len(mask[0]),
+                            off_mask + len(mask[0]), len(mask[1]))
+        emf.add(79, body + src[0] + src[1] + mask[0] + mask[1])
+    else:
+        emf.add(79, body + struct.pack('<7I', 0, 0, 0, 0, 0, 0, 0) + src[0] + src[1])
+
+
 GEOMETRIC, FLAT, SQUARE, ROUND = 0x10000, 0x200, 0x100, 0
 BEVEL, MITER = 0x1000, 0x2000
 BLACK_PEN, NULL_BRUSH = 0x80000007, 0x80000005
@@ -184,12 +242,40 @@ def dashes_transformed():
     return emf
 
 
+def quadrants(x, y):
+    return ((200, 30, 30), (30, 160, 30), (30, 30, 200), (230, 200, 20))[(x >= 8) + 2 * (y >= 6)]
+
+
+def mask_blits():
+    """MASKBLT takes the foreground operation where the mask is 1 and the background one where it is 0,
+    each pixel one of them; the mask lines up with the source from (xMask, yMask). PLGBLT copies the
+    source where its mask is 1 and paints black where it is 0, as MASKBLT with SRCCOPY alone does."""
+    emf = Emf(200, 80)
+    src = dib24(16, 12, quadrants)
+    ring = dib1(20, 16, lambda x, y: 9 <= (x - 8) ** 2 + (y - 6) ** 2 <= 30 or x == y)
+    emf.ints(76, 0, 0, 199, 79, 0, 40, 200, 40, 0x00F00021, 0, 0, 1065353216, 0, 0, 1065353216, 0, 0,
+             0, 0, 0, 0, 0, 0)  # BITBLT PATCOPY: the lower half black, with the white brush over nothing
+    dark = 0x80000004  # BLACK_BRUSH
+    emf.select(dark)
+    emf.ints(76, 0, 40, 199, 79, 0, 40, 200, 40, 0x00F00021, 0, 0, 1065353216, 0, 0, 1065353216, 0, 0,
+             0, 0, 0, 0, 0, 0)
+    emf.select(0x80000000)  # WHITE_BRUSH
+    for row, y in enumerate((10, 50)):
+        mask_blt(emf, 10, y, 16, 12, 0x55CC0020, src, ring)                  # MAKEROP4(SRCCOPY, DSTINVERT)
+        mask_blt(emf, 40, y, 16, 12, 0xAACC0020, src, ring, mask_at=(3, 2))  # the background keeps the page
+        mask_blt(emf, 70, y, 16, 12, 0xCC660046, src, ring)                  # MAKEROP4(SRCINVERT, SRCCOPY)
+        plg_blt(emf, [(100, y), (116, y), (100, y + 12)], 16, 12, src, ring)
+        plg_blt(emf, [(130, y), (162, y), (130, y + 24 - row * 12)], 16, 12, src, ring, mask_at=(2, 1))
+    return emf
+
+
 CASES = {
     'wide-lines': wide_lines,
     'wide-joins': wide_joins,
     'geometric-dashes': geometric_dashes,
     'user-dashes': user_dashes,
     'dashes-transformed': dashes_transformed,
+    'mask-blits': mask_blits,
 }
 
 if __name__ == '__main__':
