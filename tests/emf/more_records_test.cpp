@@ -330,31 +330,65 @@ TEST(PlaybackRecords, PolyPolygonFillsEveryPart) {
 namespace velto::test {
 namespace {
 
-// EMR_MASKBLT with a 1-bit mask; the background operation keeps the page (MAKEROP4(SRCCOPY, dest)).
-void AddMaskBlt(emf::MetafileRecorder& rec, const Dib& src, const Dib& mask, emf::RectL dest) {
+// EMR_MASKBLT with a 1-bit mask (none when `mask` is null); by default the background operation keeps
+// the page (MAKEROP4(SRCCOPY, dest)).
+void AddMaskBlt(emf::MetafileRecorder& rec, const Dib& src, const Dib* mask, emf::RectL dest,
+                uint32_t rop = 0xAACC0020u, uint32_t maskUsage = 0) {
   emf::RecordBytes b;
   uint32_t offBmi = 128, offBits = offBmi + static_cast<uint32_t>(src.info.size());
-  uint32_t offMask = offBits + static_cast<uint32_t>(src.bits.size());
-  uint32_t offMaskBits = offMask + static_cast<uint32_t>(mask.info.size());
-  b.Rect(dest).I32(dest.left).I32(dest.top).I32(dest.right - dest.left).I32(dest.bottom - dest.top).U32(0xAACC0020u);
+  uint32_t offMask = mask ? offBits + static_cast<uint32_t>(src.bits.size()) : 0;
+  uint32_t offMaskBits = mask ? offMask + static_cast<uint32_t>(mask->info.size()) : 0;
+  b.Rect(dest).I32(dest.left).I32(dest.top).I32(dest.right - dest.left).I32(dest.bottom - dest.top).U32(rop);
   b.I32(0).I32(0).F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).U32(0).U32(0);
   b.U32(offBmi).U32(static_cast<uint32_t>(src.info.size())).U32(offBits).U32(static_cast<uint32_t>(src.bits.size()));
-  b.I32(0).I32(0).U32(0);
-  b.U32(offMask).U32(static_cast<uint32_t>(mask.info.size())).U32(offMaskBits).U32(static_cast<uint32_t>(mask.bits.size()));
-  b.Raw(src.info).Raw(src.bits).Raw(mask.info).Raw(mask.bits);
+  b.I32(0).I32(0).U32(maskUsage);
+  if (mask) {
+    b.U32(offMask).U32(static_cast<uint32_t>(mask->info.size())).U32(offMaskBits);
+    b.U32(static_cast<uint32_t>(mask->bits.size()));
+  } else {
+    b.U32(0).U32(0).U32(0).U32(0);
+  }
+  b.Raw(src.info).Raw(src.bits);
+  if (mask) b.Raw(mask->info).Raw(mask->bits);
   rec.Add(emf::EMR_MASKBLT, b);
+}
+
+std::vector<std::vector<uint8_t>> RedRows() {
+  return std::vector<std::vector<uint8_t>>(8, std::vector<uint8_t>{0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255,
+                                                                    0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255});
+}
+
+// GDI records a MASKBLT's mask without a colour table (DIB_PAL_INDICES): its bits are the mask itself.
+// (Wine's playback reads such a mask as all zeros and draws the background operation everywhere;
+// MaskBlt's documentation and the recorded bits say where the foreground goes.)
+TEST(PlaybackRecords, MaskWithoutColourTableIsItsBits) {
+  Dib src = MakeDib(8, 8, 24, {}, RedRows());
+  std::vector<std::vector<uint8_t>> maskRows(8, std::vector<uint8_t>{0x0F});  // right half 1
+  Dib mask = MakeDib(8, 8, 1, {}, maskRows);
+  auto rec = PixelRecorder();
+  AddMaskBlt(rec, src, &mask, {20, 20, 28, 28}, 0x55CC0020u, 2);  // MAKEROP4(SRCCOPY, DSTINVERT)
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(21, 22), kBlack);                      // 0: the page inverted
+  EXPECT_EQ(s->Pixel(26, 22), emf::MakeRgb(255, 0, 0));     // 1: the source
+}
+
+// Without a mask MASKBLT is BITBLT with the foreground operation, applied once.
+TEST(PlaybackRecords, MaskBltWithoutMaskAppliesTheForegroundOnce) {
+  Dib src = MakeDib(8, 8, 24, {}, RedRows());
+  auto rec = PixelRecorder();
+  AddMaskBlt(rec, src, nullptr, {20, 20, 28, 28}, 0x00660046u);  // SRCINVERT
+  auto s = PlayRecording(rec);
+  EXPECT_EQ(s->Pixel(22, 22), emf::MakeRgb(0, 255, 255));  // white XOR red
 }
 
 TEST(PlaybackRecords, ShrunkMaskBltLeavesMaskedOutPixelsAlone) {
   // A red 8 × 8 source whose mask lets only the top half through, played at half size.
-  std::vector<std::vector<uint8_t>> red(8, std::vector<uint8_t>{0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255,
-                                                                0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255});
-  Dib src = MakeDib(8, 8, 24, {}, red);
+  Dib src = MakeDib(8, 8, 24, {}, RedRows());
   std::vector<std::vector<uint8_t>> maskRows(8, std::vector<uint8_t>{0x00});
   for (int i = 0; i < 4; ++i) maskRows[i][0] = 0xFF;
   Dib mask = MakeDib(8, 8, 1, {0x000000, 0xFFFFFF}, maskRows);
   auto rec = PixelRecorder();
-  AddMaskBlt(rec, src, mask, {20, 20, 28, 28});
+  AddMaskBlt(rec, src, &mask, {20, 20, 28, 28});
   auto s = PlayRecording(rec, 50);
   EXPECT_EQ(s->Pixel(11, 10), emf::MakeRgb(255, 0, 0));
   EXPECT_EQ(s->Pixel(11, 12), kWhite);  // masked out: neither source nor black

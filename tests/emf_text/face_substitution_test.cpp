@@ -32,12 +32,14 @@ TEST(FaceSubstitution, WindowsFacesMapToMetricCompatibleFamilies) {
 }
 
 TEST(FaceSubstitution, ChineseFacesByEitherNameMapToTheChineseFace) {
-  for (std::u16string face : {u"SimSun", u"\u5B8B\u4F53", u"SimHei", u"\u9ED1\u4F53", u"Microsoft YaHei",
+  for (std::u16string face : {u"SimHei", u"\u9ED1\u4F53", u"Microsoft YaHei",
                               u"\u5FAE\u8F6F\u96C5\u9ED1", u"KaiTi", u"FangSong", u"MingLiU", u"PMingLiU",
                               u"MS Mincho"}) {
     EXPECT_EQ(SubstituteFamily(face, kGb2312CharSet), "WenQuanYi Zen Hei") << ToUtf8(face);
   }
-  // The fixed-pitch cuts keep fixed-pitch Latin letters.
+  // SimSun and NSimSun have half-width Latin letters, as have the fixed-pitch Japanese cuts.
+  EXPECT_EQ(SubstituteFamily(u"SimSun", kGb2312CharSet), "WenQuanYi Zen Hei Mono");
+  EXPECT_EQ(SubstituteFamily(u"\u5B8B\u4F53", kGb2312CharSet), "WenQuanYi Zen Hei Mono");
   EXPECT_EQ(SubstituteFamily(u"NSimSun", kGb2312CharSet), "WenQuanYi Zen Hei Mono");
   EXPECT_EQ(SubstituteFamily(u"\u65B0\u5B8B\u4F53", kGb2312CharSet), "WenQuanYi Zen Hei Mono");
   EXPECT_EQ(SubstituteFamily(u"MS Gothic", kShiftJisCharSet), "WenQuanYi Zen Hei Mono");
@@ -58,8 +60,8 @@ TEST(FaceSubstitution, NamesAreMatchedLooselyAsGdiMatchesThem) {
   // Case does not matter; '@' (vertical writing) maps like the base face; LOGFONT buffers carry NULs.
   EXPECT_EQ(SubstituteFamily(u"ARIAL", kAnsiCharSet), "Liberation Sans");
   EXPECT_EQ(SubstituteFamily(u"times new roman", kAnsiCharSet), "Liberation Serif");
-  EXPECT_EQ(SubstituteFamily(u"@SimSun", kGb2312CharSet), "WenQuanYi Zen Hei");
-  EXPECT_EQ(SubstituteFamily(u"@\u5B8B\u4F53", kGb2312CharSet), "WenQuanYi Zen Hei");
+  EXPECT_EQ(SubstituteFamily(u"@SimHei", kGb2312CharSet), "WenQuanYi Zen Hei");
+  EXPECT_EQ(SubstituteFamily(u"@\u5B8B\u4F53", kGb2312CharSet), "WenQuanYi Zen Hei Mono");
   EXPECT_EQ(SubstituteFamily(std::u16string(u"Arial\0\0\0", 8), kAnsiCharSet), "Liberation Sans");
   EXPECT_EQ(NormaliseFaceName(u"  @Courier New "), u"Courier New");
 }

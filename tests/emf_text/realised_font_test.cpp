@@ -128,7 +128,7 @@ TEST(RealisedFont, CharactersTheFaceLacksComeFromAFallbackFace) {
 
 TEST(RealisedFont, ChineseFacesMapChineseAndLatinTextDirectly) {
   const auto font = RealiseFont(Face(u"\u5B8B\u4F53", 400, false, 134), -26, 0);
-  EXPECT_EQ(font->FamilyName(), "WenQuanYi Zen Hei");
+  EXPECT_EQ(font->FamilyName(), "WenQuanYi Zen Hei Mono");
   for (const Glyph& g : font->MapText(u"\u63A7\u5236\u53F0 Fax")) {
     EXPECT_EQ(g.faceSlot, 0);
     EXPECT_NE(g.index, 0u);

@@ -1,6 +1,9 @@
 #include "platform/emf/playback/context.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "platform/emf/playback/ellipse.h"
 
 namespace velto::emf::playback {
 namespace {
@@ -39,6 +42,26 @@ constexpr SizeL kScreenMillimeters{2540, 2540};
 double Round(double v) { return std::floor(v + 0.5); }
 int RoundToPixel(double v) { return static_cast<int>(std::floor(ClampCoordinate(v) + 0.5)); }
 
+// The dashes of a wide geometric pen in device pixels. The standard styles are multiples of the pen's
+// width on the device (dash 3, dot 1, gaps 1), and with round or square ends every dash is one width
+// shorter and every gap one width longer, so that the ends bring the dashes back to their length. A user
+// style's lengths are device pixels, whatever the transform (ExtCreatePen's documentation says logical
+// units; GDI's playback draws them unscaled), and its dashes take their ends on top.
+std::vector<double> GeometricDashes(const Pen& pen, int width, WidenCap cap) {
+  std::vector<double> base;
+  switch (pen.Style()) {
+    case kPsDash: base = {3, 1}; break;
+    case kPsDot: base = {1, 1}; break;
+    case kPsDashDot: base = {3, 1, 1, 1}; break;
+    case kPsDashDotDot: base = {3, 1, 1, 1, 1, 1}; break;
+    case kPsUserStyle: return pen.userStyle;
+    default: return {};
+  }
+  const double shift = cap == WidenCap::Flat ? 0 : 1;
+  for (size_t i = 0; i < base.size(); ++i) base[i] = (base[i] + (i % 2 ? shift : -shift)) * width;
+  return base;
+}
+
 }  // namespace
 
 Context::Context(Surface& surface, const MetafileHeader& h, const RectL& destination)
@@ -64,7 +87,11 @@ Xform Context::PageTransform() const {
 }
 
 PointD Context::ToDevice(double x, double y) const {
-  PointD p = LogicalToDevice().Apply(x, y);
+  // GDI keeps transforms as XFORMs of single-precision floats: a point exactly halfway between two
+  // pixels under a scale like 0.9625 lands just short of the half and rounds down.
+  Xform t = LogicalToDevice();
+  for (double* v : {&t.m11, &t.m12, &t.m21, &t.m22, &t.dx, &t.dy}) *v = static_cast<float>(*v);
+  PointD p = t.Apply(x, y);
   return {Round(p.x), Round(p.y)};
 }
 
@@ -125,7 +152,6 @@ bool Context::WideningPen(WidenPen& out) const {
 void Context::StrokeFigures(const std::vector<Figure>& figures) {
   const Pen& pen = *dc.pen;
   if (pen.IsNull()) return;
-  double scale = DeviceScale();
   double width = pen.geometric || pen.width > 1 ? PenDeviceWidth(pen.width) : 1;
   WidenPen wide;
   const bool cosmetic = !WideningPen(wide);
@@ -142,12 +168,19 @@ void Context::StrokeFigures(const std::vector<Figure>& figures) {
     switch (style) {
       case kPsDash: stroke.dashes = geometricPattern ? std::vector<int>{int(3 * unit), int(unit)} : std::vector<int>{18, 6}; break;
       case kPsDot: stroke.dashes = geometricPattern ? std::vector<int>{int(unit), int(unit)} : std::vector<int>{3, 3}; break;
-      case kPsDashDot: stroke.dashes = {9, 6, 3, 6}; break;
-      case kPsDashDotDot: stroke.dashes = {9, 3, 3, 3, 3, 3}; break;
+      case kPsDashDot:
+        stroke.dashes = geometricPattern ? std::vector<int>{int(3 * unit), int(unit), int(unit), int(unit)}
+                                         : std::vector<int>{9, 6, 3, 6};
+        break;
+      case kPsDashDotDot:
+        stroke.dashes = geometricPattern ? std::vector<int>{int(3 * unit), int(unit), int(unit), int(unit),
+                                                            int(unit), int(unit)}
+                                         : std::vector<int>{9, 3, 3, 3, 3, 3};
+        break;
       case kPsAlternate: stroke.alternate = true; break;
       case kPsUserStyle:
         for (double d : pen.userStyle)
-          stroke.dashes.push_back(static_cast<int>(std::clamp(geometricPattern ? d * scale : d, 1.0, 1e6)));
+          stroke.dashes.push_back(static_cast<int>(std::clamp(d, 1.0, 1e6)));
         if (stroke.dashes.size() % 2) stroke.dashes.push_back(stroke.dashes.back());
         break;
       default: break;
@@ -162,32 +195,12 @@ void Context::StrokeFigures(const std::vector<Figure>& figures) {
     return;
   }
   GeometricStroke stroke;
-  stroke.width = wide.width;
   stroke.rop2 = dc.rop2;
-  stroke.miterLimit = wide.miterLimit;
-  switch (wide.cap) {
-    case WidenCap::Square: stroke.cap = CAIRO_LINE_CAP_SQUARE; break;
-    case WidenCap::Flat: stroke.cap = CAIRO_LINE_CAP_BUTT; break;
-    case WidenCap::Round: stroke.cap = CAIRO_LINE_CAP_ROUND; break;
-  }
-  switch (wide.join) {
-    case WidenJoin::Bevel: stroke.join = CAIRO_LINE_JOIN_BEVEL; break;
-    case WidenJoin::Miter: stroke.join = CAIRO_LINE_JOIN_MITER; break;
-    case WidenJoin::Round: stroke.join = CAIRO_LINE_JOIN_ROUND; break;
-  }
-  if (pen.geometric) {
-    switch (style) {
-      case kPsDash: stroke.dashes = {3 * width, width}; break;
-      case kPsDot: stroke.dashes = {width, width}; break;
-      case kPsDashDot: stroke.dashes = {3 * width, width, width, width}; break;
-      case kPsDashDotDot: stroke.dashes = {3 * width, width, width, width, width, width}; break;
-      case kPsUserStyle:
-        for (double d : pen.userStyle) stroke.dashes.push_back(d * scale);
-        if (stroke.dashes.size() % 2) stroke.dashes.push_back(stroke.dashes.back());
-        break;
-      default: break;
-    }
-  }
+  stroke.style.width = static_cast<int>(std::min(wide.width, double(kMaxEllipseBox)));
+  stroke.style.cap = wide.cap;
+  stroke.style.join = wide.join;
+  stroke.style.miterLimit = wide.miterLimit;
+  if (pen.geometric) stroke.style.dashes = GeometricDashes(pen, stroke.style.width, wide.cap);
   device.StrokeGeometric(figures, stroke, source);
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/emf/playback/ellipse.h"
 #include "platform/emf/playback/raster_ops.h"
 #include "platform/emf/playback/scan_fill.h"
 
@@ -282,53 +283,51 @@ void Device::StrokeCosmetic(const std::vector<PointI>& points, bool closed, cons
 void Device::StrokeGeometric(const std::vector<Figure>& figures, const GeometricStroke& stroke,
                              const FillSource& source) {
   if (stroke.rop2 == 11 || figures.empty()) return;
-  auto build = [&](cairo_t* cr) {
-    cairo_new_path(cr);
-    // cairo covers the pixels whose centres are inside; GDI tests their top-left corners. Moving the
-    // outline half a pixel down and right makes the one test the other.
-    cairo_save(cr);
-    cairo_translate(cr, 0.5, 0.5);
-    for (const auto& f : figures) {
-      if (f.points.empty()) continue;
-      cairo_move_to(cr, ClampCoordinate(f.points[0].x), ClampCoordinate(f.points[0].y));
-      for (size_t i = 1; i < f.points.size(); ++i)
-        cairo_line_to(cr, ClampCoordinate(f.points[i].x), ClampCoordinate(f.points[i].y));
-      if (f.closed) cairo_close_path(cr);
-    }
-    cairo_restore(cr);
-    cairo_set_line_width(cr, std::clamp(stroke.width, 1.0, kMaxDeviceCoordinate));
-    cairo_set_line_cap(cr, stroke.cap);
-    cairo_set_line_join(cr, stroke.join);
-    cairo_set_miter_limit(cr, std::max(1.0, stroke.miterLimit));
-    if (!stroke.dashes.empty()) {
-      std::vector<double> d(stroke.dashes);
-      double total = 0;
-      for (double& v : d) total += (v = std::clamp(v, 0.0, kMaxDeviceCoordinate));
-      if (total > 0) cairo_set_dash(cr, d.data(), static_cast<int>(d.size()), 0);
-    } else {
-      cairo_set_dash(cr, nullptr, 0, 0);
-    }
-  };
+  const int width = std::clamp(stroke.style.width, 1, kMaxEllipseBox);
   std::vector<std::vector<PointD>> polys;
   for (const auto& f : figures) polys.push_back(f.points);
-  double grow = stroke.width * std::max(stroke.miterLimit, 2.0) + 2;
+  // Miters reach furthest: the limit in widths, at least the square end's diagonal.
+  double grow = width * std::max(stroke.style.miterLimit, 2.0) + 2;
   RectL box = Intersect(BoundsOfPoints(polys, std::min(grow, kMaxDeviceCoordinate)), ClipBounds());
   if (IsEmpty(box)) return;
-  if (stroke.rop2 == kR2CopyPenCode) {
-    build(cr_);
-    SetSource(cr_, source, 0, 0);
-    cairo_stroke(cr_);
-    cairo_set_dash(cr_, nullptr, 0, 0);
-    return;
+  WideStrokeStyle style = stroke.style;
+  style.width = width;
+  SpanSet spans(box);
+  std::vector<PointL> points;
+  for (const auto& f : figures) {
+    points.clear();
+    for (const auto& p : f.points) {
+      points.push_back({static_cast<int32_t>(std::floor(ClampCoordinate(p.x) + 0.5)),
+                        static_cast<int32_t>(std::floor(ClampCoordinate(p.y) + 0.5))});
+    }
+    AddWideStroke(points, f.closed, style, spans);
   }
-  uint8_t table = Rop2ToTable(stroke.rop2);
-  ForEachCovered(
-      box, [&](cairo_t* cr) { build(cr); cairo_stroke(cr); },
-      [&](int x, int y, uint32_t& pixel) {
-        uint32_t p = source.solid ? source.colour : source.TileAt(x, y);
-        if (!source.solid && (p >> 24) == 0) return;
-        pixel = ApplyRop3(table, p, 0, pixel) & 0xFFFFFF;
-      });
+  surface_.Flush();
+  PaintSpans(spans, source, stroke.rop2);
+  surface_.MarkDirty();
+}
+
+void Device::PaintSpans(const SpanSet& spans, const FillSource& source, uint32_t rop2) {
+  static const std::vector<Region::Band> kNoBands;
+  const std::vector<Region::Band>& bands = clip_ ? clip_->Bands() : kNoBands;
+  size_t band = 0;
+  spans.ForEach([&](int y, int x0, int x1) {
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, width_);
+    if (y < 0 || y >= height_ || x0 >= x1) return;
+    if (!clip_) {
+      PaintSpan(y, x0, x1, source, rop2);
+      return;
+    }
+    while (band < bands.size() && bands[band].y1 <= y) ++band;
+    if (band >= bands.size() || bands[band].y0 > y) return;
+    const auto& xs = bands[band].xs;
+    for (size_t k = 0; k < xs.size(); k += 2) {
+      int c0 = std::max(x0, xs[k]), c1 = std::min(x1, xs[k + 1]);
+      if (c0 < c1) PaintSpan(y, c0, c1, source, rop2);
+      if (xs[k] >= x1) break;
+    }
+  });
 }
 
 void Device::DrawImage(const Image& image, const Xform& imageToDevice, const std::vector<PointD>& destination,

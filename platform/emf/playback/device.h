@@ -14,6 +14,7 @@
 #include "platform/emf/playback/path.h"
 #include "platform/emf/playback/region.h"
 #include "platform/emf/playback/transform.h"
+#include "platform/emf/playback/wide_stroke.h"
 #include "platform/emf/surface.h"
 
 namespace velto::emf::playback {
@@ -37,12 +38,9 @@ struct CosmeticStroke {
   uint32_t rop2 = 13;
 };
 
+// A wide geometric pen's look: its outline built as GDI builds it (see wide_stroke.h).
 struct GeometricStroke {
-  double width = 1;
-  cairo_line_cap_t cap = CAIRO_LINE_CAP_ROUND;
-  cairo_line_join_t join = CAIRO_LINE_JOIN_ROUND;
-  double miterLimit = 10;
-  std::vector<double> dashes;  // device pixels
+  WideStrokeStyle style;
   uint32_t rop2 = 13;
 };
 
@@ -66,6 +64,7 @@ class Device {
   // A polyline of device pixels, each segment without its last pixel; `closed` joins the end to the start.
   // `phase` carries the dash position from one call to the next.
   void StrokeCosmetic(const std::vector<PointI>& points, bool closed, const CosmeticStroke& stroke, int& phase);
+  // Figures of device points (rounded to whole pixels here) with a pen at least two pixels wide.
   void StrokeGeometric(const std::vector<Figure>& figures, const GeometricStroke& stroke, const FillSource& source);
 
   // Draws the image's pixels mapped by `imageToDevice` into the parallelogram `destination` (device
@@ -100,6 +99,8 @@ class Device {
                       const std::function<void(int x, int y, uint32_t& pixel)>& combine);
   void SetSource(cairo_t* cr, const FillSource& source, double dx, double dy);
   void PaintSpan(int y, int x0, int x1, const FillSource& source, uint32_t rop2);
+  // Paints united spans cut to the clip.
+  void PaintSpans(const SpanSet& spans, const FillSource& source, uint32_t rop2);
   bool InClip(int x, int y) const { return !clip_ || clip_->Contains(x, y); }
 
   Surface& surface_;

@@ -89,6 +89,14 @@ std::optional<Format> ReadFormat(const ByteReader& bmi, uint32_t usage) {
     uint32_t entries = 1u << f.bitCount;
     if (clrUsed != 0 && clrUsed < entries) entries = clrUsed;
     f.table.assign(size_t{1} << f.bitCount, 0);
+    if (usage == kDibPalIndices) {
+      const uint32_t top = (1u << f.bitCount) - 1;
+      for (uint32_t i = 0; i <= top; ++i) {
+        const uint32_t g = i * 255 / top;
+        f.table[i] = (g << 16) | (g << 8) | g;
+      }
+      return f;
+    }
     for (uint32_t i = 0; i < entries; ++i) {
       if (usage == kDibPalColors) {
         // Palette indices: without a realised palette, the index picks a grey level.
@@ -244,6 +252,7 @@ std::optional<Image> DecodePackedDib(std::span<const uint8_t> bytes, uint32_t us
   uint32_t clrUsed = header >= 40 ? r.U32Or(32) : 0;
   if (f->bitCount <= 8 && clrUsed && clrUsed < f->table.size())
     tableBytes = clrUsed * (usage == kDibPalColors ? 2 : 4);
+  if (usage == kDibPalIndices) tableBytes = 0;
   size_t offset = header + tableBytes;
   if (header == 40 && (f->compression == kBiBitfields)) offset += 12;
   if (header == 40 && (f->compression == kBiAlphaBitfields)) offset += 16;

@@ -13,6 +13,9 @@ namespace velto::emf::playback {
 
 inline constexpr uint32_t kDibRgbColors = 0;
 inline constexpr uint32_t kDibPalColors = 1;
+// No colour table: each pixel's value is itself the index, as GDI records the monochrome masks of
+// MASKBLT and PLGBLT (0 black, the highest value white).
+inline constexpr uint32_t kDibPalIndices = 2;
 
 struct DibLocation {
   uint32_t offBmi = 0;
@@ -25,7 +28,7 @@ struct DibLocation {
 // unknown, or the bitmap is larger than kMaxImagePixels. With keepAlpha, 32-bit pixels keep their
 // alpha byte (premultiplied, as ALPHABLEND expects); otherwise every pixel is opaque.
 std::optional<Image> DecodeDib(const ByteReader& record, const DibLocation& where, bool keepAlpha = false);
-// With the colour-table usage of the record (DIB_RGB_COLORS or DIB_PAL_COLORS).
+// With the colour-table usage of the record (DIB_RGB_COLORS, DIB_PAL_COLORS or DIB_PAL_INDICES).
 std::optional<Image> DecodeDibWithUsage(const ByteReader& record, const DibLocation& where, uint32_t usage,
                                         bool keepAlpha = false);
 

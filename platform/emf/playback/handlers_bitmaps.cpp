@@ -189,17 +189,32 @@ SourceRect BlitSource(const Record& r, double xSrc, double ySrc, double cxSrc, d
   return SourceRect{p.x, p.y, v.x, v.y};
 }
 
-// Applies a 1-bit mask bitmap: pixels under 0 bits (or, with `keepZeros`, under 1 bits) become transparent.
-void ApplyMask(const Record& r, Image& image, const SourceRect& s, size_t maskAt, bool keepZeros = false) {
-  int32_t xMask = I32At(r, maskAt), yMask = I32At(r, maskAt + 4);
+// The mask bitmap of MASKBLT and PLGBLT at `maskAt` (xMask, yMask, iUsageMask, then its DIB), when the
+// record has one. Its colour table, when there is one, says which values are white (1); GDI records the
+// mask without one and with DIB_PAL_INDICES, its bits being the values themselves.
+struct Mask {
+  int32_t x = 0, y = 0;
+  Image bits;
+};
+
+std::optional<Mask> ReadMask(const Record& r, size_t maskAt) {
   DibLocation where{U32At(r, maskAt + 12), U32At(r, maskAt + 16), U32At(r, maskAt + 20), U32At(r, maskAt + 24)};
-  if (where.cbBmi == 0) return;
-  auto mask = DecodeDib(r.Reader(), where);
-  if (!mask) return;
+  if (where.cbBmi == 0) return std::nullopt;
+  auto bits = DecodeDibWithUsage(r.Reader(), where, U32At(r, maskAt + 8));
+  if (!bits) return std::nullopt;
+  return Mask{I32At(r, maskAt), I32At(r, maskAt + 4), std::move(*bits)};
+}
+
+// Pixels under 0 bits of the mask (or, with `keepZeros`, under 1 bits) become transparent. The mask lines
+// up with the source rectangle; pixels beyond the mask count as 0.
+void ApplyMask(const Mask& mask, Image& image, const SourceRect& s, bool keepZeros = false) {
+  const int32_t xMask = mask.x, yMask = mask.y;
+  const Image* m = &mask.bits;
   for (int y = 0; y < image.height; ++y)
     for (int x = 0; x < image.width; ++x) {
       const int64_t mx = int64_t{SaturatingInt(x - s.x)} + xMask, my = int64_t{SaturatingInt(y - s.y)} + yMask;
-      bool on = mx >= 0 && my >= 0 && mx < mask->width && my < mask->height && (mask->At(static_cast<int>(mx), static_cast<int>(my)) & 0xFFFFFF) != 0;
+      bool on = mx >= 0 && my >= 0 && mx < m->width && my < m->height &&
+                (m->At(static_cast<int>(mx), static_cast<int>(my)) & 0xFFFFFF) != 0;
       if (on == keepZeros) image.pixels[static_cast<size_t>(y) * image.width + x] = 0;
     }
 }
@@ -277,11 +292,18 @@ bool MaskBlt(Context& c, const Record& r) {
     return true;
   }
   SourceRect s = BlitSource(r, I32At(r, 44), I32At(r, 48), cx, cy, 52);
-  // Mask bits of 1 take the foreground operation, bits of 0 the background one (MAKEROP4).
+  // Without a mask MASKBLT is BITBLT with the foreground operation.
+  auto mask = ReadMask(r, 100);
+  if (!mask) {
+    Blit(c, &*image, s, d0, d1, d2, foreground);
+    return true;
+  }
+  // Mask bits of 1 take the foreground operation, bits of 0 the background one (MAKEROP4); each pixel
+  // takes exactly one of them.
   uint32_t background = ((rop >> 8) & 0x00FF0000) | (foreground & 0xFFFF);
   Image back = *image;
-  ApplyMask(r, back, s, 100, true);
-  ApplyMask(r, *image, s, 100);
+  ApplyMask(*mask, back, s, true);
+  ApplyMask(*mask, *image, s);
   if (Rop3Table(background) != 0xAA) Blit(c, &back, s, d0, d1, d2, background);
   Blit(c, &*image, s, d0, d1, d2, foreground);
   return true;
@@ -296,7 +318,14 @@ bool PlgBlt(Context& c, const Record& r) {
   auto image = DecodeDibWithUsage(r.Reader(), where, U32At(r, 92));
   if (!image) return true;
   SourceRect s = BlitSource(r, I32At(r, 48), I32At(r, 52), I32At(r, 56), I32At(r, 60), 64);
-  ApplyMask(r, *image, s, 112);
+  // The mask masks the source's colour bits: where it is 0 the parallelogram turns black, as MASKBLT
+  // draws with SRCCOPY alone (whose background operation is BLACKNESS).
+  if (auto mask = ReadMask(r, 112)) {
+    Image back = *image;
+    ApplyMask(*mask, back, s, true);
+    ApplyMask(*mask, *image, s);
+    Blit(c, &back, s, d0, d1, d2, kBlackness);
+  }
   Blit(c, &*image, s, d0, d1, d2, kSrcCopy);
   return true;
 }

@@ -43,7 +43,7 @@ struct Pen {
   double width = 0;           // logical units; 0 or 1 with a cosmetic pen: one device pixel
   Rgb colour = kBlack;
   bool geometric = false;
-  std::vector<double> userStyle;  // dash lengths (logical units for geometric pens, pixels for cosmetic)
+  std::vector<double> userStyle;  // dash lengths in device pixels (GDI's playback does not scale them)
   std::shared_ptr<Brush> brush;   // ExtCreatePen's brush, when not solid
   uint32_t Style() const { return style & kPsStyleMask; }
   bool IsNull() const { return Style() == kPsNull; }

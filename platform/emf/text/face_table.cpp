@@ -80,9 +80,10 @@ constexpr std::array kTable = {
     FaceSubstitution{u"Roman", kSerif},
     FaceSubstitution{u"Script", kSerif},
     // Simplified Chinese faces, by their English and their Chinese names.
-    FaceSubstitution{u"SimSun", kCjk},
-    FaceSubstitution{u"\u5B8B\u4F53", kCjk},  // 宋体 (SimSun)
-    // NSimSun is SimSun with fixed-pitch Latin letters.
+    // SimSun's Latin letters are half-width like NSimSun's: documents record their advances from the
+    // real face, so a proportional stand-in would cram them.
+    FaceSubstitution{u"SimSun", kCjkMono},
+    FaceSubstitution{u"\u5B8B\u4F53", kCjkMono},  // 宋体 (SimSun)
     FaceSubstitution{u"NSimSun", kCjkMono},
     FaceSubstitution{u"\u65B0\u5B8B\u4F53", kCjkMono},  // 新宋体 (NSimSun)
     FaceSubstitution{u"SimHei", kCjk},
