@@ -6,7 +6,6 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -17,13 +16,11 @@
 #include "platform/emf/metafile.h"
 #include "platform/emf/player.h"
 #include "platform/emf/surface.h"
+#include "tests/support/test_support.h"
 
 namespace velto::test {
 
-inline std::string GdiCasePath(const std::string& file) {
-  const char* root = std::getenv("VELTO_SOURCE_DIR");
-  return std::string(root ? root : ".") + "/tests/data/gdi/" + file;
-}
+inline std::string GdiCasePath(const std::string& file) { return SourceDirectory() + "/tests/data/gdi/" + file; }
 
 struct Picture {
   int width = 0;
