@@ -4,29 +4,35 @@
 # build with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+started=$(date +%s)
+# A stage's heading, with the minutes and seconds since the start.
+stage() {
+  local t=$(($(date +%s) - started))
+  printf '== [%d:%02d] %s\n' $((t / 60)) $((t % 60)) "$1"
+}
 ./scripts/install-deps.sh
 
-echo "== Release build and tests"
+stage "Release build and tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build
-ctest --test-dir build --output-on-failure
+ctest --test-dir build --output-on-failure -j 2
 
-echo "== Printer installation, test page and removal, end to end through the program"
+stage "Printer installation, test page and removal, end to end through the program"
 if python3 -c 'import os; os.openpty()' 2>/dev/null; then
   python3 tests/printer/end_to_end.py build
 else
   echo "skipped: no pseudo-terminal here"
 fi
 
-echo "== Nothing lost on a full disk or with a damaged job, through the programs"
+stage "Nothing lost on a full disk or with a damaged job, through the programs"
 python3 tests/robustness/nothing_lost.py build
 
-echo "== Sanitizer build (address, undefined) and tests"
+stage "Sanitizer build (address, undefined) and tests"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTO_SANITIZE=ON -DVELTO_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j 2
 
-echo "== Fuzz targets (clang, libFuzzer), a short run each"
+stage "Fuzz targets (clang, libFuzzer), a short run each"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTO_FUZZ=ON \
   -DVELTO_BUILD_TESTS=OFF -DVELTO_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz
@@ -40,9 +46,14 @@ for target in build-fuzz/fuzz/fuzz-*; do
   rm -rf "$corpus_dir"
 done
 
-echo "== Windows build (32-bit, MinGW-w64) and its tests under Wine"
-windows_started=$(date +%s)
+stage "Windows build (32-bit, MinGW-w64) with the print processors, the driver package and the installer"
 ./scripts/build-windows.sh --no-install -DVELTO_BUILD_TESTS=ON
+stage "Windows tests under Wine"
 ./scripts/windows/run-tests.sh build-windows
-echo "Windows build and tests: $(($(date +%s) - windows_started)) s"
-echo "all tests passed"
+stage "The print processor under Wine"
+./scripts/windows/processor.sh --test
+stage "The installer under Wine: silent install and uninstall"
+./scripts/windows/installer.sh --test
+stage "The Windows programs end to end under Wine: every format, job mode, GDI against the references"
+xvfb-run -a -s "-screen 0 1280x1024x24" python3 tests/windows/job_flow.py build-windows
+stage "all tests passed"

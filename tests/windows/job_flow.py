@@ -104,7 +104,9 @@ def job_mode(env, build, work):
                 % windows_path(env, out))
     spool = os.path.join(windir, "00007.spl")
     shutil.copy(report, spool)
-    result = wine(env, os.path.join(build, "VeltoFaxTool.exe"), "VELTO PRINT 7*Quarterly Report.doc")
+    # The print processor writes the command text unquoted after the program's name; given as one
+    # argument with blanks, Wine would quote it, and quotes are no part of the keyword.
+    result = wine(env, os.path.join(build, "VeltoFaxTool.exe"), *"VELTO PRINT 7*Quarterly Report.doc".split(" "))
     pdf = os.path.join(out, "Quarterly Report.pdf")
     check(result.returncode == 0, "job mode exits 0 (exit %d)" % result.returncode)
     check(os.path.exists(pdf), "job mode saved the job automatically as PDF")
@@ -113,6 +115,22 @@ def job_mode(env, build, work):
     check(not os.path.exists(spool) and not [n for n in os.listdir(windir) if n.lower().endswith(".spl")],
           "the spool file is gone from the Windows directory")
     os.unlink(os.path.join(windir, "VeltoFaxPrint.ini"))
+
+
+def import_font_replacements(env, work):
+    """The references were drawn with the shared font replacements in Wine's registry: the same here. The
+    file goes in as UTF-16, since regedit reads a REGEDIT4 file in code page 1252 and would garble the
+    Chinese face names."""
+    reg = os.path.join(SHARED, "tools", "wine-fonts.reg")
+    if not os.path.exists(reg):
+        return
+    with open(reg, encoding="utf-8") as f:
+        text = f.read().replace("REGEDIT4", "Windows Registry Editor Version 5.00", 1)
+    converted = os.path.join(work, "wine-fonts.reg")
+    with open(converted, "wb") as f:
+        f.write(b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le"))
+    wine(env, "regedit", windows_path(env, converted))
+    subprocess.run(["wineserver", "-w"], env=env, capture_output=True)
 
 
 def fidelity(env, build, work, count):
@@ -166,6 +184,9 @@ def main():
     if own_prefix:
         env["WINEPREFIX"] = os.path.join(work, "prefix")
         subprocess.run(["wineboot", "-i"], env=env, capture_output=True)
+        # One Wine server for the whole run: started afresh for every program, it costs seconds each time.
+        subprocess.run(["wineserver", "-p"], env=env, capture_output=True)
+        import_font_replacements(env, work)
     try:
         convert_everything(env, build, work)
         job_mode(env, build, work)
