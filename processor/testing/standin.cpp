@@ -1,9 +1,9 @@
 // A stand-in for VeltoFaxTool.exe in the tests of the print processor and of the installer: it records
 // how it was started and what it found, and does nothing else.
 //
-// The record, UTF-8, one "key=value" a line, goes to standin-<process id>.record in the folder named by the
-// environment variable VELTO_STANDIN_RECORDS, else beside the program. It is written under another name
-// and renamed when complete, so a reader never sees half of it:
+// The record, UTF-8, one "key=value" a line, goes to standin-<process id>-<time stamp>.record in the
+// folder named by the environment variable VELTO_STANDIN_RECORDS, else beside the program. It is written
+// under another name and renamed when complete, so a reader never sees half of it:
 //   command-line=  the whole command line
 //   command-text=  the text after the program's name (what the program reads its mode from)
 //   session=       the session the program runs in
@@ -79,7 +79,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   wchar_t records[MAX_PATH];
   const DWORD recordsLength = ::GetEnvironmentVariableW(L"VELTO_STANDIN_RECORDS", records, MAX_PATH);
   if (recordsLength > 0 && recordsLength < MAX_PATH) target.assign(records, recordsLength);
-  target += L"\\standin-" + std::to_wstring(::GetCurrentProcessId()) + L".record";
+  // Wine hands out the ids of ended processes again at once: the time stamp keeps a later program's
+  // record from replacing an earlier one's.
+  LARGE_INTEGER now{};
+  ::QueryPerformanceCounter(&now);
+  target += L"\\standin-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(now.QuadPart) + L".record";
   const std::wstring partial = target + L".tmp";
   HANDLE file = ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 3;
