@@ -33,16 +33,27 @@ def wine_env():
     return dict(os.environ, WINEDEBUG="-all", LC_ALL="C.UTF-8")
 
 
+def run_wine_tool(env, command, timeout=600):
+    """Runs a command of Wine's; its output is caught in files, not pipes: the Wine server and the
+    services it starts inherit them and would keep pipes open long after the command ended."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        code = subprocess.run(command, env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                              timeout=timeout).returncode
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(command, code, out.read(), err.read())
+
+
 def windows_path(env, path):
-    return subprocess.run(["winepath", "-w", path], env=env, capture_output=True, text=True).stdout.strip()
+    return run_wine_tool(env, ["winepath", "-w", path]).stdout.decode("utf-8").strip()
 
 
 def unix_path(env, path):
-    return subprocess.run(["winepath", "-u", path], env=env, capture_output=True, text=True).stdout.strip()
+    return run_wine_tool(env, ["winepath", "-u", path]).stdout.decode("utf-8").strip()
 
 
 def wine(env, program, *args, timeout=600):
-    return subprocess.run(["wine", program, *args], env=env, capture_output=True, timeout=timeout)
+    return run_wine_tool(env, ["wine", program, *args], timeout)
 
 
 def bmp_size(path):
@@ -130,7 +141,7 @@ def import_font_replacements(env, work):
     with open(converted, "wb") as f:
         f.write(b"\xff\xfe" + text.replace("\n", "\r\n").encode("utf-16-le"))
     wine(env, "regedit", windows_path(env, converted))
-    subprocess.run(["wineserver", "-w"], env=env, capture_output=True)
+    run_wine_tool(env, ["wineserver", "-w"])
 
 
 def fidelity(env, build, work, count):
@@ -183,17 +194,18 @@ def main():
     own_prefix = "WINEPREFIX" not in os.environ
     if own_prefix:
         env["WINEPREFIX"] = os.path.join(work, "prefix")
-        subprocess.run(["wineboot", "-i"], env=env, capture_output=True)
+        run_wine_tool(env, ["wineboot", "-i"])
+        import_font_replacements(env, work)  # waits for the server to end: before it is kept up
         # One Wine server for the whole run: started afresh for every program, it costs seconds each time.
-        subprocess.run(["wineserver", "-p"], env=env, capture_output=True)
-        import_font_replacements(env, work)
+        # No pipes to it: the server stays up, and would hold them open for ever.
+        subprocess.run(["wineserver", "-p"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         convert_everything(env, build, work)
         job_mode(env, build, work)
         fidelity(env, build, work, count)
     finally:
         if own_prefix:
-            subprocess.run(["wineserver", "-k"], env=env, capture_output=True)
+            run_wine_tool(env, ["wineserver", "-k"])
         shutil.rmtree(work, ignore_errors=True)
     print("%d checks failed" % len(failures) if failures else "all checks held")
     return 1 if failures else 0
