@@ -69,7 +69,8 @@ if $gdi; then
   # GDI's time is the sum of the per-page times the harness prints, without Wine's start-up.
   best=""
   for _ in $(seq "$rounds"); do
-    t=$(wine "$exe" "Z:${gdilist//\//\\}" 2>/dev/null | awk '{for (i = 1; i <= NF; ++i) if ($i ~ /^[0-9.]+$/) last = $i; sum += last} END{print sum / 1000}')
+    # Each line: the metafile, 1 when drawn, its milliseconds (Windows line ends).
+    t=$(wine "$exe" "Z:${gdilist//\//\\}" 2>/dev/null | tr -d '\r' | awk '{sum += $NF} END{print sum / 1000}')
     best=$(awk -v a="$best" -v b="$t" 'BEGIN{print (a == "" || b < a) ? b : a}')
   done
   printf 'GDI (32-bit Wine): %.2f s   (GDI / -j 1 = %.2f)\n' "$best" "$(awk "BEGIN{print $best / $j1}")"
