@@ -99,22 +99,6 @@ std::optional<HeldFile> HeldFile::Hold(const std::string& path) {
   return HeldFile(path, fd);
 }
 
-HeldFile::HeldFile(HeldFile&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
-  other.handle_ = -1;
-}
-
-HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
-  if (this != &other) {
-    Release();
-    path_ = std::move(other.path_);
-    handle_ = other.handle_;
-    other.handle_ = -1;
-  }
-  return *this;
-}
-
-HeldFile::~HeldFile() { Release(); }
-
 void HeldFile::Release() {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
   handle_ = -1;

@@ -154,22 +154,6 @@ std::optional<HeldFile> HeldFile::Hold(const std::string& path) {
   return HeldFile(path, reinterpret_cast<intptr_t>(file));
 }
 
-HeldFile::HeldFile(HeldFile&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
-  other.handle_ = -1;
-}
-
-HeldFile& HeldFile::operator=(HeldFile&& other) noexcept {
-  if (this != &other) {
-    Release();
-    path_ = std::move(other.path_);
-    handle_ = other.handle_;
-    other.handle_ = -1;
-  }
-  return *this;
-}
-
-HeldFile::~HeldFile() { Release(); }
-
 void HeldFile::Release() {
   if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
   handle_ = -1;
