@@ -145,7 +145,12 @@ bool PrepareInput(const std::string& input, ConvertInput& prepared, std::string&
 }
 
 bool CombinePages(const std::vector<ConvertInput>& inputs, const std::vector<PageSource>& pages, TemporaryFile& combined,
-                  std::string& error) {
+                  SpoolJob& job, std::string& error) {
+  job = SpoolJob{};
+  if (pages.size() > static_cast<size_t>(kMaxSpoolPages)) {
+    error = "more than " + std::to_string(kMaxSpoolPages) + " pages in one job";
+    return false;
+  }
   if (!MakeTemporaryFile("velto-convert-pages", ".spl", combined, error)) return false;
   SpoolFileStream out;
   if (!out.Open(combined.Path())) {
@@ -155,6 +160,7 @@ bool CombinePages(const std::vector<ConvertInput>& inputs, const std::vector<Pag
   std::vector<uint8_t> bytes;
   for (const auto& [input, k] : pages) {
     if (!PageBytes(inputs[input], k, bytes, error)) return false;
+    job.pageOffset[static_cast<size_t>(++job.pageCount)] = static_cast<int64_t>(out.NextMetafileOffset());
     if (!out.AddPage(bytes)) {
       error = "cannot write a temporary file: " + platform::SystemErrorText(errno);
       return false;

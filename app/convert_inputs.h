@@ -29,9 +29,11 @@ bool PrepareInput(const std::string& input, ConvertInput& prepared, std::string&
 // One page of the output: which input, and which of its pages.
 using PageSource = std::pair<size_t, int>;
 
-// Writes the pages into `combined` as one job. Each page keeps its bytes as the input holds them, so a
-// damaged page stays damaged. False with the reason in `error`.
+// Writes the pages into `combined` as one job and records where each page starts in `job`. Each page
+// keeps its bytes as the input holds them, so a damaged page stays damaged. The page table is the one
+// written, not found by a scan: pages of different recorders have headers of different sizes, which a
+// scan for the first page's header would not find. False with the reason in `error`.
 bool CombinePages(const std::vector<ConvertInput>& inputs, const std::vector<PageSource>& pages, TemporaryFile& combined,
-                  std::string& error);
+                  SpoolJob& job, std::string& error);
 
 }  // namespace velto

@@ -28,6 +28,8 @@ class SpoolFileStream {
   // False when the file cannot be created.
   bool Open(const std::string& path, const SpoolFileOptions& options = {});
   bool AddPage(std::span<const uint8_t> metafile);
+  // Where the next page's metafile will start in the file (behind its 8-byte record prefix).
+  uint64_t NextMetafileOffset() const { return written_ + 8; }
   // Flushes and closes; false when anything could not be written.
   bool Close();
 
