@@ -26,7 +26,6 @@
 #include "job/writer_table.h"
 #include "platform/files.h"
 #include "spool/page_file_name.h"
-#include "spool/spool_reader.h"
 #include "velto_version.h"
 
 namespace velto {
@@ -115,11 +114,13 @@ int UsageError(std::ostream& err, const std::string& what) {
 std::string KnownKeysOf(std::string_view section) {
   std::string keys;
   std::string sections;
+  const std::string wanted = Lower(std::string(section));
   for (const SettingKey& known : KnownSettingKeys()) {
-    if (Lower(known.section) == Lower(std::string(section))) keys += std::string(keys.empty() ? "" : " ") + known.key;
-    if (sections.find(known.section) == std::string::npos) sections += std::string(sections.empty() ? "" : " ") + known.section;
+    if (Lower(known.section) == wanted) keys.append(keys.empty() ? "" : " ").append(known.key);
+    if (sections.find(known.section) == std::string::npos) sections.append(sections.empty() ? "" : " ").append(known.section);
   }
-  return keys.empty() ? "sections: " + sections : "[" + std::string(section) + "] has: " + keys;
+  std::string text = keys.empty() ? std::string("sections: ") : std::string("[").append(section).append("] has: ");
+  return text.append(keys.empty() ? sections : keys);
 }
 
 int DefaultJobs() {
@@ -210,9 +211,8 @@ int ConvertFiles(const std::vector<std::string>& inputs, const std::string& outp
   SpoolJob* job = prepared.empty() ? combinedJob.get() : prepared[0].job.get();
   if (!direct) {
     std::string error;
-    if (!CombinePages(prepared, pages, combined, error) || !ReadSpoolJob(combined.Path(), *combinedJob) ||
-        combinedJob->pageCount != totalPages) {
-      Complain(err, output, error.empty() ? "the pages cannot be put together into one job" : error);
+    if (!CombinePages(prepared, pages, combined, *combinedJob, error)) {
+      Complain(err, output, error);
       return kConvertFailed;
     }
     spoolPath = combined.Path();
