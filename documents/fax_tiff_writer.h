@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/replacing_output_file.h"
+#include "documents/fax_page_renderer.h"
 #include "documents/tiff_settings.h"
+#include "platform/replacing_output_file.h"
 #include "platform/emf/metafile.h"
 #include "raster/page_rasterizer.h"
 #include "spool/spool_job.h"
@@ -40,6 +41,8 @@ class FaxTiffWriter {
   // Opens the document for a job of `pageCount` pages and makes the page surface (colour unless a
   // bilevel mode draws directly in black and white). False when the file or the surface cannot be made.
   bool Open(const std::string& outputPath, const FaxTiffOptions& options, int pageCount);
+  // Opens the document only; the pages come drawn and captured by renderers of the caller's (WritePage).
+  bool OpenFile(const std::string& outputPath, const FaxTiffOptions& options, int pageCount);
 
   // Clears the surface to white for the next page; the caller then draws onto Surface().
   void BeginPage();
@@ -50,6 +53,9 @@ class FaxTiffWriter {
   // Captures the drawn page and writes it as the directory of page `pageIndex` (zero-based page of the
   // job). False when the page got no image.
   bool FinishPage(int pageIndex);
+  // Writes a captured page as the directory of page `pageIndex`. False when the file could not take it
+  // (the document is then given up: WriteFailed).
+  bool WritePage(int pageIndex, std::span<const uint8_t> strip);
 
   // Closes the file and puts it in place. True when at least one page was written and libtiff reported
   // no error on the way; otherwise nothing is left at the output path.
@@ -64,28 +70,21 @@ class FaxTiffWriter {
   struct TiffCloser {
     void operator()(TIFF* tif) const { TIFFClose(tif); }
   };
-  // Fills `strip` with the page's rows, top row first, in the page mode's layout. False: no image.
-  bool CaptureColour(std::span<const uint8_t>& strip);
-  bool CaptureDithered(std::span<const uint8_t>& strip);
-  bool CaptureDirect(std::span<const uint8_t>& strip);
   void Release();
 
   FaxTiffOptions options_;
   int pageCount_ = 0;
   std::unique_ptr<platform::ReplacingOutputFile> output_;
   std::unique_ptr<TIFF, TiffCloser> tif_;
-  PageSurface surface_;
-  PackedPageBitmap capture_;             // the current page's read-out, released after the page
-  std::vector<uint8_t> bilevelRows_;     // job-long, made at the first dithered page
-  std::vector<uint8_t> directRows_;      // job-long, direct method only
+  FaxPageRenderer renderer_;  // for the pages drawn through BeginPage … FinishPage
   int pagesWritten_ = 0;
   bool writeFailed_ = false;
   std::string error_;
 };
 
-// Writes the whole job as one fax TIFF, with the settings file's choices or the given ones. True when the
-// document was written; pages that got no image and pages drawn from a damaged metafile are reported in
-// the context.
+// Writes the whole job as one fax TIFF, with the settings file's choices or the given ones, drawing
+// `context.threads` pages at once. True when the document was written; pages that got no image and pages
+// drawn from a damaged metafile are reported in the context.
 bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
                        const FaxTiffOptions& options, WriteContext& context);
 

@@ -6,8 +6,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cmath>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
 
 #include "documents/document_writers.h"
+#include "documents/job_page.h"
+#include "documents/pages_in_order.h"
 #include "documents/pdf_page_size.h"
 #include "raster/page_rasterizer.h"
 #include "platform/windows_directory.h"
@@ -150,69 +156,104 @@ bool PdfDocumentWriter::Finish() {
   return ok;
 }
 
+namespace {
+
+// A page drawn and read out on one of the threads, with what the document must say about it.
+struct DrawnPdfPage {
+  JobPage page;  // its metafile is dropped once drawn; the damage is kept
+  std::string error;
+  std::optional<std::string> damage;
+  PackedPageBitmap image;
+  uint32_t imageSize = 0;
+  int width = 0;
+  int height = 0;
+};
+
+}  // namespace
+
 bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPath, SpoolJob& job,
                       WriteContext& context) {
-  std::string tempName;
-  // Without a temporary page name no page can be extracted: no document.
-  if (!MakeTempPageName(tempName)) {
-    context.report.NotWritten(0, outputPath, "no temporary file for the pages in " + platform::TempDirectory());
-    return false;
+  // The page table holds at most kMaxSpoolPages pages, whatever the record says.
+  const int pageCount = std::clamp(job.pageCount, 0, kMaxSpoolPages);
+  const int threads = std::clamp(context.threads, 1, std::max(1, pageCount));
+  // One temporary page name for each thread; without them no page can be extracted: no document.
+  std::vector<std::string> tempNames(static_cast<size_t>(threads));
+  for (std::string& name : tempNames) {
+    if (!MakeTempPageName(name)) {
+      for (const std::string& made : tempNames) RemoveFile(made);
+      context.report.NotWritten(0, outputPath, "no temporary file for the pages in " + platform::TempDirectory());
+      return false;
+    }
   }
   PdfDocumentWriter writer;
   if (!writer.Open(outputPath)) {
     context.report.NotWritten(0, outputPath, writer.Error());
-    RemoveFile(tempName);
+    for (const std::string& name : tempNames) RemoveFile(name);
     return false;
   }
-  PageSurface surface;
+  // Every page is drawn and placed at one size, the page size of the display, whichever page comes first.
+  const PdfPageDimensions pageSize = PdfPageSize();
+  const int width = static_cast<int>(std::trunc(pageSize.width));
+  const int height = static_cast<int>(std::trunc(pageSize.height));
+
+  std::mutex handOut;
+  size_t nextName = 0;
+  auto makeDrawer = [&] {
+    std::string tempName;
+    {
+      std::lock_guard lock(handOut);
+      tempName = tempNames[nextName++];
+    }
+    auto own = std::make_shared<SpoolJob>(job);  // extraction notes its page file in the job record
+    auto surface = std::make_shared<PageSurface>();
+    return [&spoolPath, tempName, own, surface, width, height](int k) {
+      DrawnPdfPage drawn;
+      drawn.page = LoadJobPage(spoolPath, tempName, k, *own);
+      if (!drawn.page.metafile) return drawn;
+      // Made at the first page that reaches rendering, and kept for the thread's later pages.
+      if (!surface->Valid() && !CreatePageSurface(width, height, true, *surface)) {
+        drawn.error = "not enough memory for the page surface";
+        return drawn;
+      }
+      const int w = surface->bitmap->Width();
+      const int h = surface->bitmap->Height();
+      surface->bitmap->FillRect(emf::RectL{0, 0, w, h}, surface->fillBrush);
+      // Stretched over the whole page image, without margin and without keeping the proportions.
+      const bool playedToEnd = surface->bitmap->Play(*drawn.page.metafile, emf::RectL{0, 0, w, h});
+      // Always at 24 bits: the image is RGB whatever the display's depth.
+      drawn.imageSize = ReadPageBitmap(*surface, 24, drawn.image);
+      if (drawn.imageSize == 0) drawn.error = "not enough memory to read the page out";
+      drawn.width = w;
+      drawn.height = h;
+      drawn.damage = MetafileDamage(*drawn.page.metafile);
+      if (!drawn.damage && !playedToEnd) drawn.damage = kPlaybackStoppedReason;
+      drawn.page.metafile.reset();
+      return drawn;
+    };
+  };
+
   bool ok = true;
   std::string failure;
-  // The page table holds at most kMaxSpoolPages pages, whatever the record says.
-  const int pageCount = std::clamp(job.pageCount, 0, kMaxSpoolPages);
-  for (int k = 1; k <= pageCount && ok; ++k) {
-    if (!ExtractPage(spoolPath, tempName, k, job)) {  // the PDF gets no page for it
-      context.report.NotWritten(k, outputPath, "the page cannot be copied out of the print job");
-      if (context.pageDone) context.pageDone(k);
-      continue;
-    }
-    std::string loadError;
-    if (auto metafile = emf::Metafile::Load(platform::FsPath(job.pageFile), &loadError)) {
-      if (!surface.Valid()) {
-        // Made at the first page that reaches rendering; it keeps that size for the whole job, and every
-        // page is drawn and placed at the surface's size.
-        const PdfPageDimensions size = PdfPageSize();
-        ok = CreatePageSurface(static_cast<int>(std::trunc(size.width)), static_cast<int>(std::trunc(size.height)),
-                               true, surface);
-        if (!ok) failure = "not enough memory for the page surface";
-      }
-      if (ok) {
-        const int w = surface.bitmap->Width();
-        const int h = surface.bitmap->Height();
-        surface.bitmap->FillRect(emf::RectL{0, 0, w, h}, surface.fillBrush);
-        // Stretched over the whole page image, without margin and without keeping the proportions.
-        const bool playedToEnd = surface.bitmap->Play(*metafile, emf::RectL{0, 0, w, h});
-        // Always at 24 bits: the image is RGB whatever the display's depth.
-        PackedPageBitmap image;
-        const uint32_t size = ReadPageBitmap(surface, 24, image);
-        if (size == 0) {
-          context.report.NotWritten(k, outputPath, "not enough memory to read the page out");
-        } else if (writer.PlacePage(std::span<const uint8_t>(image.FirstRow(), size), w, h)) {
-          auto damage = MetafileDamage(*metafile);
-          if (!damage && !playedToEnd) damage = kPlaybackStoppedReason;
-          if (damage) context.report.Damaged(k, outputPath, *damage);
-        } else {
-          ok = false;
-        }
-      }
+  DrawPagesInOrder<DrawnPdfPage>(pageCount, threads, makeDrawer, [&](int k, DrawnPdfPage& drawn) {
+    if (!drawn.page.extracted) {  // the PDF gets no page for it
+      context.report.NotWritten(k, outputPath, kPageNotExtractedReason);
+    } else if (!drawn.page.unreadableReason.empty()) {
+      context.report.Unreadable(k, outputPath, drawn.page.unreadableReason);
+    } else if (drawn.width == 0) {  // no surface: no page can be drawn
+      failure = drawn.error;
+      ok = false;
+    } else if (drawn.imageSize == 0) {
+      context.report.NotWritten(k, outputPath, drawn.error);
+    } else if (writer.PlacePage(std::span<const uint8_t>(drawn.image.FirstRow(), drawn.imageSize), drawn.width,
+                                drawn.height)) {
+      if (drawn.damage) context.report.Damaged(k, outputPath, *drawn.damage);
     } else {
-      context.report.Unreadable(k, outputPath, UnreadablePageReason(loadError));
+      ok = false;
     }
-    RemoveFile(job.pageFile);
     if (context.pageDone) context.pageDone(k);
-  }
-  ReleasePageSurface(surface);
-  RemoveFile(job.pageFile);
-  RemoveFile(tempName);
+    return ok;
+  });
+  for (const std::string& name : tempNames) RemoveFile(name);
   const bool finished = writer.Finish();
   if (!finished || !ok) {
     context.report.NotWritten(0, outputPath, !failure.empty() ? failure : writer.Error());

@@ -149,6 +149,9 @@ ConversionResult ConvertPages(const std::string& spoolPath, const std::string& o
     WriteContext context;
     context.jobMode = options.jobMode;
     context.dpi = options.dpi;
+    context.threads = std::max(1, options.threads);
+    // Without the reader every key would keep its default: tiffcompress, fillorder, tiffshpare.
+    context.readSetting = ReadSettingInt;
     int done = 0;
     if (callbacks.pageDone) {
       context.pageDone = [&](int) { callbacks.pageDone(++done, job.pageCount, outputPath); };

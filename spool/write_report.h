@@ -51,6 +51,8 @@ struct WriteContext {
   // Raster page files drawn at this many dots per inch from the page's frame, instead of the screen
   // geometry of the rasterizer (velto-convert --dpi).
   std::optional<int> dpi;
+  // Pages a document writer may draw at once (velto-convert -j); the document is the same either way.
+  int threads = 1;
   // Called by the document writers after each page they have dealt with (page number), for progress.
   std::function<void(int page)> pageDone;
   // The writers' own keys (section "format"), read when each writer needs them.

@@ -1,6 +1,7 @@
 // velto-convert's options: several inputs into one output, --pages, --dpi, --format and the other names
 // of formats, -j, --set checked against the settings file's keys, standard input.
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -81,6 +82,24 @@ TEST_F(VeltoConvertOptionsTest, SeveralInputsGoIntoOneOutputInTheirOrder) {
   }
   EXPECT_EQ(ReadFileBytes(dir_.File("all_003.emf")), test::SimplePage(u"B1"));
   EXPECT_TRUE(std::filesystem::is_empty(tmp_.Path()));  // the job put together is gone again
+
+  // A page of another recorder, whose header carries a description and so has another size, joins
+  // the others in every kind of output.
+  emf::MetafileRecorder rec(emf::RectL{0, 0, 21000, 29700}, emf::SizeL{2480, 3508}, emf::SizeL{210, 297},
+                            u"Report\0Page 1\0");
+  rec.CreateFont(1, -100, 400, u"Arial");
+  rec.SelectObject(1);
+  rec.ExtTextOutW(emf::PointL{200, 800}, u"D1");
+  const std::vector<uint8_t> described = rec.Finish();
+  const std::string d = dir_.File("d.emf");
+  test::WriteFileBytes(d, described);
+  ASSERT_EQ(Run({"--set", "format.textcode=1", d, a, b, d, dir_.File("mixed.txt")}), 0) << err_.str();
+  EXPECT_EQ(Text(dir_.File("mixed.txt")), "D1A1A2B1D1");
+  ASSERT_EQ(Run({a, d, dir_.File("mixed.emf")}), 0) << err_.str();
+  EXPECT_EQ(ReadFileBytes(dir_.File("mixed_003.emf")), described);
+  ASSERT_EQ(Run({d, a, dir_.File("mixed.tif")}), 0) << err_.str();
+  ASSERT_EQ(Run({d, a, dir_.File("mixed.pdf")}), 0) << err_.str();
+  EXPECT_NE(Text(dir_.File("mixed.pdf")).find("/Count 3"), std::string::npos);
 }
 
 TEST_F(VeltoConvertOptionsTest, PagesPicksPagesOverAllInputsAndRefusesOnesPastTheEnd) {
@@ -136,8 +155,41 @@ TEST_F(VeltoConvertOptionsTest, ManyPagesAtOnceWriteTheSameFilesAsOneAtATime) {
           << suffix << ext;
     }
   }
+  // Documents too: pages drawn at once, written in order. The PDF differs only in its creation time.
+  auto withoutDate = [&](const std::string& path) {
+    std::string text = Text(path);
+    for (size_t at = text.find("/CreationDate"); at != std::string::npos; at = text.find("/CreationDate", at + 1)) {
+      text.erase(at, text.find('\n', at) - at);
+    }
+    return text;
+  };
+  for (const char* ext : {".tif", ".pdf"}) {
+    ASSERT_EQ(Run({"-j", "1", job, dir_.File(std::string("one") + ext)}), 0) << err_.str();
+    ASSERT_EQ(Run({"-j4", job, dir_.File(std::string("four") + ext)}), 0) << err_.str();
+    EXPECT_EQ(withoutDate(dir_.File(std::string("one") + ext)), withoutDate(dir_.File(std::string("four") + ext))) << ext;
+  }
+  EXPECT_EQ(Text(dir_.File("four.tif")), Text(dir_.File("one.tif")));
+  EXPECT_NE(Text(dir_.File("four.pdf")).find("/Count 9"), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_empty(tmp_.Path()));
   EXPECT_EQ(Run({"-j", "0", job, dir_.File("x.png")}), 2);
+}
+
+TEST_F(VeltoConvertOptionsTest, FaxDocumentsFollowTheSettings) {
+  const std::string job = SmallJob("two.spl", 2);
+  auto compression = [&](const std::string& path) {
+    uint16_t value = 0;
+    if (TIFF* tif = TIFFOpen(path.c_str(), "r")) {
+      TIFFGetField(tif, TIFFTAG_COMPRESSION, &value);
+      TIFFClose(tif);
+    }
+    return value;
+  };
+  ASSERT_EQ(Run({job, dir_.File("g3.tif")}), 0) << err_.str();
+  EXPECT_EQ(compression(dir_.File("g3.tif")), COMPRESSION_CCITTFAX3);
+  ASSERT_EQ(Run({"--set", "format.tiffcompress=1", "-j", "2", job, dir_.File("g4.tif")}), 0) << err_.str();
+  EXPECT_EQ(compression(dir_.File("g4.tif")), COMPRESSION_CCITTFAX4);
+  ASSERT_EQ(Run({"--set", "format.tiffcompress=5", job, dir_.File("packbits.tif")}), 0) << err_.str();
+  EXPECT_EQ(compression(dir_.File("packbits.tif")), COMPRESSION_PACKBITS);
 }
 
 TEST_F(VeltoConvertOptionsTest, BatchJobsAtOnceKeepTheOrderOfTheList) {

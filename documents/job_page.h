@@ -1,0 +1,24 @@
+#pragma once
+// One page of a job made ready to draw: copied out of the spool file into a temporary page file and
+// opened as a metafile. The page file is gone again afterwards; the metafile holds its bytes.
+
+#include <optional>
+#include <string>
+
+#include "platform/emf/metafile.h"
+#include "spool/spool_job.h"
+
+namespace velto {
+
+struct JobPage {
+  bool extracted = false;                 // false: the page could not be copied out of the job
+  std::optional<emf::Metafile> metafile;  // no value: the copied page is no readable metafile
+  std::string unreadableReason;
+};
+
+// `tempName` is a name from MakeTempPageName; `job` gets the page file's name while it exists.
+JobPage LoadJobPage(const std::string& spoolPath, const std::string& tempName, int k, SpoolJob& job);
+
+inline constexpr const char* kPageNotExtractedReason = "the page cannot be copied out of the print job";
+
+}  // namespace velto
