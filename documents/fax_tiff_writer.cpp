@@ -153,10 +153,11 @@ bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPa
   // The page table holds at most kMaxSpoolPages pages, whatever the record says.
   const int pageCount = std::clamp(job.pageCount, 0, kMaxSpoolPages);
   const int threads = std::clamp(context.threads, 1, std::max(1, pageCount));
-  // One temporary page name for each thread; without them no page can be extracted: no document.
+  // In job mode one temporary page name for each thread; without them no page can be extracted: no
+  // document. (The converter reads the pages straight from the spool file.)
   std::vector<std::string> tempNames(static_cast<size_t>(threads));
   for (std::string& name : tempNames) {
-    if (!MakeTempPageName(name)) {
+    if (context.jobMode && !MakeTempPageName(name)) {
       for (const std::string& made : tempNames) RemoveFile(made);
       context.report.NotWritten(0, outputPath, "no temporary file for the pages in " + platform::TempDirectory());
       return false;
@@ -180,9 +181,9 @@ bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPa
     auto own = std::make_shared<SpoolJob>(job);  // extraction notes its page file in the job record
     auto renderer = std::make_shared<FaxPageRenderer>();
     const bool ready = renderer->Open(options.settings);
-    return [&spoolPath, tempName, own, renderer, ready](int k) {
+    return [&spoolPath, jobMode = context.jobMode, tempName, own, renderer, ready](int k) {
       DrawnFaxPage drawn;
-      drawn.page = LoadJobPage(spoolPath, tempName, k, *own);
+      drawn.page = LoadJobPage(spoolPath, tempName, k, *own, jobMode);
       if (!drawn.page.metafile) return drawn;
       if (!ready) {
         drawn.error = "not enough memory for the fax page";

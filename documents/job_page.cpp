@@ -6,11 +6,16 @@
 
 namespace velto {
 
-JobPage LoadJobPage(const std::string& spoolPath, const std::string& tempName, int k, SpoolJob& job) {
+JobPage LoadJobPage(const std::string& spoolPath, const std::string& tempName, int k, SpoolJob& job, bool jobMode) {
   JobPage page;
+  std::string loadError;
+  if (!jobMode) {
+    page.metafile = ReadPageMetafile(spoolPath, k, job, page.extracted, loadError);
+    if (page.extracted && !page.metafile) page.unreadableReason = UnreadablePageReason(loadError);
+    return page;
+  }
   page.extracted = ExtractPage(spoolPath, tempName, k, job);
   if (!page.extracted) return page;
-  std::string loadError;
   page.metafile = emf::Metafile::Load(platform::FsPath(job.pageFile), &loadError);
   if (!page.metafile) page.unreadableReason = UnreadablePageReason(loadError);
   platform::RemoveFile(job.pageFile);

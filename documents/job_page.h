@@ -1,11 +1,13 @@
 #pragma once
-// One page of a job made ready to draw: copied out of the spool file into a temporary page file and
-// opened as a metafile. The page file is gone again afterwards; the metafile holds its bytes.
+// One page of a job made ready to draw. In job mode it is copied out of the spool file into a temporary
+// page file and opened as a metafile (the page file is gone again afterwards; the metafile holds its
+// bytes); the converter reads the same bytes straight from the spool file.
 
 #include <optional>
 #include <string>
 
 #include "platform/emf/metafile.h"
+#include "spool/page_extraction.h"
 #include "spool/spool_job.h"
 
 namespace velto {
@@ -16,9 +18,8 @@ struct JobPage {
   std::string unreadableReason;
 };
 
-// `tempName` is a name from MakeTempPageName; `job` gets the page file's name while it exists.
-JobPage LoadJobPage(const std::string& spoolPath, const std::string& tempName, int k, SpoolJob& job);
-
-inline constexpr const char* kPageNotExtractedReason = "the page cannot be copied out of the print job";
+// `tempName` is a name from MakeTempPageName (job mode only); `job` gets the page file's name while it
+// exists.
+JobPage LoadJobPage(const std::string& spoolPath, const std::string& tempName, int k, SpoolJob& job, bool jobMode);
 
 }  // namespace velto

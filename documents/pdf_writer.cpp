@@ -176,10 +176,11 @@ bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPat
   // The page table holds at most kMaxSpoolPages pages, whatever the record says.
   const int pageCount = std::clamp(job.pageCount, 0, kMaxSpoolPages);
   const int threads = std::clamp(context.threads, 1, std::max(1, pageCount));
-  // One temporary page name for each thread; without them no page can be extracted: no document.
+  // In job mode one temporary page name for each thread; without them no page can be extracted: no
+  // document. (The converter reads the pages straight from the spool file.)
   std::vector<std::string> tempNames(static_cast<size_t>(threads));
   for (std::string& name : tempNames) {
-    if (!MakeTempPageName(name)) {
+    if (context.jobMode && !MakeTempPageName(name)) {
       for (const std::string& made : tempNames) RemoveFile(made);
       context.report.NotWritten(0, outputPath, "no temporary file for the pages in " + platform::TempDirectory());
       return false;
@@ -206,9 +207,9 @@ bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPat
     }
     auto own = std::make_shared<SpoolJob>(job);  // extraction notes its page file in the job record
     auto surface = std::make_shared<PageSurface>();
-    return [&spoolPath, tempName, own, surface, width, height](int k) {
+    return [&spoolPath, jobMode = context.jobMode, tempName, own, surface, width, height](int k) {
       DrawnPdfPage drawn;
-      drawn.page = LoadJobPage(spoolPath, tempName, k, *own);
+      drawn.page = LoadJobPage(spoolPath, tempName, k, *own, jobMode);
       if (!drawn.page.metafile) return drawn;
       // Made at the first page that reaches rendering, and kept for the thread's later pages.
       if (!surface->Valid() && !CreatePageSurface(width, height, true, *surface)) {

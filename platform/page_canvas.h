@@ -17,6 +17,15 @@ namespace velto::platform {
 inline constexpr int kMaxCanvasSide = 32768;
 inline constexpr uint64_t kMaxCanvasBytes = uint64_t{1} << 30;
 
+// Whether a canvas may be cleared and played into again for the next page. Our engine starts every
+// playback from a fresh device context; on Windows the memory DC would carry its state from page to page,
+// so there every page gets a canvas of its own.
+#ifdef _WIN32
+inline constexpr bool kCanvasReusable = false;
+#else
+inline constexpr bool kCanvasReusable = true;
+#endif
+
 class PageCanvas {
  public:
   // No canvas when a side is not positive, the size is beyond what a canvas can be (32768 pixels a

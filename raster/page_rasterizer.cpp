@@ -56,26 +56,30 @@ inline emf::Rgb MonochromePixel(uint32_t pixel) {
   return (c == emf::kWhite || c == emf::kBlack) ? c : emf::MonochromeOf(c);
 }
 
-// Bottom-up rows at `bitCount` from the surface's top-down xRGB pixels; padding bytes are zeroed.
-void ConvertRows(const platform::PageCanvas& surface, int bitCount, uint8_t* rows) {
+// Bottom-up rows [first, first + count) at `bitCount` from the surface's top-down xRGB pixels; padding
+// bytes are zeroed.
+void ConvertRows(const platform::PageCanvas& surface, int bitCount, uint8_t* rows, int first, int count) {
   const int width = surface.Width();
   const int height = surface.Height();
   const size_t stride = static_cast<size_t>(DibImageSize(width, 1, bitCount));
   const bool mono = surface.IsMonochrome();
   PaletteMapper mapper(bitCount);
-  for (int y = 0; y < height; ++y) {
+  for (int y = first; y < first + count; ++y) {
     const uint32_t* src = surface.Row(height - 1 - y);
-    uint8_t* dst = rows + static_cast<size_t>(y) * stride;
+    uint8_t* dst = rows + static_cast<size_t>(y - first) * stride;
     std::memset(dst + stride - 4, 0, 4);  // padding (the pixel bytes below overwrite what is not)
     if (bitCount == 24 && !mono) {
       int x = 0;
       if constexpr (std::endian::native == std::endian::little) {
-        // Four pixels (0x00RRGGBB) make three little-endian words of blue, green, red bytes.
+        // Four pixels (0x00RRGGBB) make twelve bytes of blue, green, red: one 64-bit and one 32-bit
+        // store, built in registers (a small array on the stack would stall every load of it).
         for (; x + 4 <= width; x += 4) {
-          const uint32_t p0 = src[x], p1 = src[x + 1], p2 = src[x + 2], p3 = src[x + 3];
-          const uint32_t words[3] = {(p0 & 0xFFFFFF) | (p1 << 24), ((p1 >> 8) & 0xFFFF) | (p2 << 16),
-                                     ((p2 >> 16) & 0xFF) | (p3 << 8)};
-          std::memcpy(dst, words, 12);
+          const uint64_t p0 = src[x], p1 = src[x + 1], p2 = src[x + 2];
+          const uint32_t p3 = src[x + 3];
+          const uint64_t low = (p0 & 0xFFFFFF) | ((p1 & 0xFFFFFF) << 24) | ((p2 & 0xFFFF) << 48);
+          const uint32_t high = static_cast<uint32_t>((p2 >> 16) & 0xFF) | (p3 << 8);
+          std::memcpy(dst, &low, 8);
+          std::memcpy(dst + 8, &high, 4);
           dst += 12;
         }
       }
@@ -132,6 +136,32 @@ bool CreatePageSurface(int width, int height, bool colour, PageSurface& surface)
 
 void ReleasePageSurface(PageSurface& surface) { surface.bitmap.reset(); }
 
+namespace {
+// Surfaces up to this size are kept for the thread's next page; larger ones (big --dpi pages) go.
+constexpr uint64_t kMaxKeptSurfaceBytes = uint64_t{64} << 20;
+thread_local PageSurface keptSurface;
+}  // namespace
+
+bool AcquirePageSurface(int width, int height, bool colour, PageSurface& surface) {
+  if (keptSurface.Valid() && keptSurface.bitmap->Width() == width && keptSurface.bitmap->Height() == height &&
+      keptSurface.bitmap->IsMonochrome() == !colour) {
+    surface = std::move(keptSurface);
+    keptSurface = PageSurface{};
+    surface.fillBrush = emf::kWhite;
+    return true;
+  }
+  keptSurface = PageSurface{};  // a surface of another size would only be in the way
+  return CreatePageSurface(width, height, colour, surface);
+}
+
+void RecyclePageSurface(PageSurface& surface) {
+  if (platform::kCanvasReusable && surface.Valid() &&
+      uint64_t(surface.bitmap->Width()) * uint64_t(surface.bitmap->Height()) * 4 <= kMaxKeptSurfaceBytes) {
+    keptSurface = std::move(surface);
+  }
+  surface = PageSurface{};
+}
+
 uint64_t DibImageSize(int width, int height, int bitCount) {
   if (width <= 0 || height <= 0 || bitCount <= 0) return 0;
   uint64_t stride = (uint64_t(width) * uint64_t(bitCount) + 31) / 32 * 4;
@@ -157,7 +187,7 @@ uint32_t ReadPageBitmap(const PageSurface& surface, int bitCount, PackedPageBitm
   }
   WriteInfoHeader(out.block.data(), width, height, bitCount);
   out.rowsOffset = headerBytes;
-  ConvertRows(*surface.bitmap, bitCount, out.FirstRow());
+  ConvertRows(*surface.bitmap, bitCount, out.FirstRow(), 0, height);
   PutU32(out.block.data() + 20, static_cast<uint32_t>(imageSize));
   return static_cast<uint32_t>(imageSize);
 }
@@ -185,9 +215,30 @@ uint32_t ReadPageRowsAt(const PageSurface& surface, int bitCount, BitmapHeaderRe
     rows.shrink_to_fit();
     return 0;
   }
-  ConvertRows(*surface.bitmap, bitCount, rows.data());
+  ConvertRows(*surface.bitmap, bitCount, rows.data(), 0, height);
   PutU32(header.data() + 20, static_cast<uint32_t>(imageSize));
   return static_cast<uint32_t>(imageSize);
+}
+
+uint32_t PageBitmapHeader(const PageSurface& surface, int bitCount, std::vector<uint8_t>& header) {
+  header.clear();
+  if (!surface.Valid() || !ValidBitCount(bitCount)) return 0;
+  const int width = surface.bitmap->Width();
+  const int height = surface.bitmap->Height();
+  const uint64_t imageSize = DibImageSize(width, height, bitCount);
+  if (imageSize == 0 || imageSize > std::numeric_limits<uint32_t>::max()) return 0;
+  header.assign(kInfoHeaderSize + TableBytes(bitCount), 0);
+  WriteInfoHeader(header.data(), width, height, bitCount);
+  PutU32(header.data() + 20, static_cast<uint32_t>(imageSize));
+  return static_cast<uint32_t>(imageSize);
+}
+
+void ReadPageRowBand(const PageSurface& surface, int bitCount, int first, int count, uint8_t* out) {
+  if (!surface.Valid() || !ValidBitCount(bitCount) || first < 0 || count <= 0 ||
+      first + count > surface.bitmap->Height()) {
+    return;
+  }
+  ConvertRows(*surface.bitmap, bitCount, out, first, count);
 }
 
 std::optional<RasterPageGeometry> StandardPageGeometry(int w0, int h0) {
@@ -223,14 +274,20 @@ std::optional<RasterPageGeometry> FramePageGeometry(const emf::RectL& frame, int
 }
 
 bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& page, std::optional<int> dpi) {
+  std::string loadError;
+  std::optional<emf::Metafile> metafile = emf::Metafile::Load(platform::FsPath(pageFile), &loadError);
+  return RenderRasterMetafile(std::move(metafile), loadError, colour, page, dpi);
+}
+
+bool RenderRasterMetafile(std::optional<emf::Metafile> metafile, const std::string& loadError, bool colour,
+                          RenderedPage& page, std::optional<int> dpi) {
+  RecyclePageSurface(page.surface);
   page = RenderedPage{};
   auto fail = [&page](std::string why, bool damaged) {
     page.failure = std::move(why);
     page.failedOnDamage = damaged;
     return false;
   };
-  std::string loadError;
-  std::optional<emf::Metafile> metafile = emf::Metafile::Load(platform::FsPath(pageFile), &loadError);
   if (!metafile) return fail(UnreadablePageReason(loadError), true);
 
   std::optional<RasterPageGeometry> geometry;
@@ -249,7 +306,7 @@ bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& pa
   }
 
   PageSurface surface;
-  if (!CreatePageSurface(geometry->width, geometry->height, colour, surface)) {
+  if (!AcquirePageSurface(geometry->width, geometry->height, colour, surface)) {
     return fail("not enough memory for a page of " + std::to_string(geometry->width) + " x " +
                     std::to_string(geometry->height) + " pixels",
                 false);

@@ -39,6 +39,12 @@ using BitmapHeaderRecord = std::array<uint8_t, kBitmapHeaderRecordSize>;
 int ScreenBitDepth();
 bool CreatePageSurface(int width, int height, bool colour, PageSurface& surface);
 void ReleasePageSurface(PageSurface& surface);
+// As CreatePageSurface, but takes the surface the thread gave back last when it has the same size and
+// kind (its pixels are left as they were: fill it before drawing). A fresh surface costs page faults
+// and zeroing, which on a page of a long job is a good part of the page's time.
+bool AcquirePageSurface(int width, int height, bool colour, PageSurface& surface);
+// Keeps the surface for the thread's next AcquirePageSurface (when it is not too large to keep).
+void RecyclePageSurface(PageSurface& surface);
 // Byte size of the pixel rows: stride × height, stride = ((width × bitCount + 31) / 32) × 4.
 uint64_t DibImageSize(int width, int height, int bitCount);
 // Packed read-out at `bitCount` (0: ScreenBitDepth). Returns the pixel-data size, 0 on failure.
@@ -50,6 +56,11 @@ uint32_t ReadPageRows(const PageSurface& surface, BitmapHeaderRecord& header, bo
 // whatever the display holds.
 uint32_t ReadPageRowsAt(const PageSurface& surface, int bitCount, BitmapHeaderRecord& header, bool slack,
                         std::vector<uint8_t>& rows);
+// The read-out in bands, for writers that stream it: the header (info header with the image size, then
+// the colour table) and the size of the rows, 0 when `bitCount` is not 1, 4, 8 or 24 or the size is
+// beyond 4 GiB; then `count` rows from bottom-up row `first` at a time (count × stride bytes).
+uint32_t PageBitmapHeader(const PageSurface& surface, int bitCount, std::vector<uint8_t>& header);
+void ReadPageRowBand(const PageSurface& surface, int bitCount, int first, int count, uint8_t* out);
 
 // A page played with the standard page geometry (0.96 scale, 5 % margin, white fill).
 struct RenderedPage {
@@ -68,6 +79,9 @@ struct RenderedPage {
 // frame's size at that resolution, the page played over all of it, no margin.
 bool RenderRasterPage(const std::string& pageFile, bool colour, RenderedPage& page,
                       std::optional<int> dpi = std::nullopt);
+// The same for a metafile already read (no value: it could not be, for the reason `loadError`).
+bool RenderRasterMetafile(std::optional<emf::Metafile> metafile, const std::string& loadError, bool colour,
+                          RenderedPage& page, std::optional<int> dpi = std::nullopt);
 
 // The standard page geometry for a metafile page size (W0, H0) in reference-device pixels: the fallback
 // size for pages of 5000 × 6000 and more, the 0.96 scale (w, h), the surface with its 5 % border

@@ -5,15 +5,33 @@
 
 namespace velto {
 
+RasterPageOutput::~RasterPageOutput() { RecyclePageSurface(rendered_.surface); }
+
 bool RasterPageOutput::Prepare(const std::string& spoolPath, const std::string& outputPath, int page, SpoolJob& job,
                                bool colour, WriteContext& context) {
   page_ = page;
   file_ = MakePageFileName(outputPath, page).value_or(outputPath);
-  if (!extracted_.Extract(spoolPath, page, job)) {
-    context.report.NotWritten(page, file_, kPageNotExtractedReason);
-    return false;
+  bool drawn = false;
+  if (context.jobMode) {
+    // The program copies each page into a temporary page file and draws it from there.
+    if (!extracted_.Extract(spoolPath, page, job)) {
+      context.report.NotWritten(page, file_, kPageNotExtractedReason);
+      return false;
+    }
+    drawn = RenderRasterPage(extracted_.Path(), colour, rendered_, context.dpi);
+  } else {
+    // The converter reads the same bytes straight from the spool file: no file to make, write, read
+    // back and delete for every page.
+    bool extracted = false;
+    std::string loadError;
+    auto metafile = ReadPageMetafile(spoolPath, page, job, extracted, loadError);
+    if (!extracted) {
+      context.report.NotWritten(page, file_, kPageNotExtractedReason);
+      return false;
+    }
+    drawn = RenderRasterMetafile(std::move(metafile), loadError, colour, rendered_, context.dpi);
   }
-  if (!RenderRasterPage(extracted_.Path(), colour, rendered_, context.dpi)) {
+  if (!drawn) {
     if (rendered_.failedOnDamage) {
       context.report.Unreadable(page, file_, rendered_.failure);
     } else {

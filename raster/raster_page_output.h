@@ -9,6 +9,7 @@
 
 #include "raster/extracted_page.h"
 #include "raster/page_rasterizer.h"
+#include "spool/page_extraction.h"
 #include "spool/spool_job.h"
 #include "spool/write_report.h"
 
@@ -16,6 +17,12 @@ namespace velto {
 
 class RasterPageOutput {
  public:
+  RasterPageOutput() = default;
+  // The page's surface is kept for the thread's next page.
+  ~RasterPageOutput();
+  RasterPageOutput(const RasterPageOutput&) = delete;
+  RasterPageOutput& operator=(const RasterPageOutput&) = delete;
+
   // Writes a complete file at `path`; false on failure, with the system's errno in `systemError` (0 when
   // there is none) and, where the encoder has words of its own, `reason`.
   using Encoder = std::function<bool(const std::string& path, int& systemError, std::string& reason)>;
@@ -42,8 +49,5 @@ class RasterPageOutput {
   ExtractedPage extracted_;
   RenderedPage rendered_;
 };
-
-// The reason for a page that page extraction could not copy out of the spool file.
-inline constexpr const char* kPageNotExtractedReason = "the page cannot be copied out of the print job";
 
 }  // namespace velto

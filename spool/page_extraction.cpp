@@ -1,8 +1,10 @@
 #include "spool/page_extraction.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <vector>
 
 #include "platform/windows_directory.h"
 #include "spool/stdio_file.h"
@@ -72,6 +74,47 @@ bool ExtractPage(const std::string& spoolPath, const std::string& tempName, int 
   if (std::ferror(spool.get()) || std::fclose(page.release()) != 0) return fail();
   job.pageFile = tempName;
   return true;
+}
+
+std::optional<emf::Metafile> ReadPageMetafile(const std::string& spoolPath, int k, const SpoolJob& job,
+                                              bool& extracted, std::string& loadError) {
+  extracted = false;
+  loadError.clear();
+  if (k < 1 || k > job.pageCount) return std::nullopt;
+  StdioFile spool = OpenStdioFile(spoolPath, "rb");
+  if (!spool || !platform::SeekFile(spool.get(), 0, SEEK_END)) return std::nullopt;
+  const int64_t fileSize = platform::TellFile(spool.get());
+  const auto slot = static_cast<size_t>(k);
+  const int64_t start = job.pageOffset[slot];
+  const int64_t end = k < job.pageCount ? job.pageOffset[slot + 1] : fileSize;
+  if (fileSize < 0 || start < 0 || !platform::SeekFile(spool.get(), start, SEEK_SET)) {
+    return std::nullopt;
+  }
+  // What the page file would hold: whole blocks from the page's start until one reaches its end.
+  const int64_t blocks = std::max<int64_t>(1, (end - start + int64_t{kCopyBlockBytes} - 1) / int64_t{kCopyBlockBytes});
+  const int64_t copied = std::clamp<int64_t>(fileSize - start, 0, blocks * int64_t{kCopyBlockBytes});
+
+  // Then as the loader reads a file: the header, and only as many bytes as it claims.
+  std::vector<uint8_t> bytes(static_cast<size_t>(std::min<int64_t>(copied, emf::kMinHeaderSize)));
+  if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), spool.get()) != bytes.size()) return std::nullopt;
+  extracted = true;
+  auto header = emf::ParseMetafileHeader(bytes, &loadError);
+  if (!header) return std::nullopt;
+  const uint64_t want = std::max<uint64_t>(header->bytes, header->headerSize);
+  if (want > emf::kMaxMetafileBytes) {
+    loadError = "metafile is too large";
+    return std::nullopt;
+  }
+  const size_t total = static_cast<size_t>(std::min<uint64_t>(want, static_cast<uint64_t>(copied)));
+  if (total > bytes.size()) {
+    const size_t had = bytes.size();
+    bytes.resize(total);
+    if (std::fread(bytes.data() + had, 1, total - had, spool.get()) != total - had) {
+      extracted = false;  // the spool file could not be read: as a failed copy
+      return std::nullopt;
+    }
+  }
+  return emf::Metafile::FromBytes(std::move(bytes), &loadError);
 }
 
 }  // namespace velto
