@@ -42,6 +42,9 @@ pages=$(wc -l < "$list")
 best_of() {
   local best="" t s e
   for _ in $(seq "$rounds"); do
+    # Every round writes into an empty folder, as a first conversion does (replacing last round's
+    # files would add the file system's cost of dropping them).
+    rm -f "$out"/pages/*.bmp
     s=$(date +%s.%N)
     "$@" > /dev/null 2>&1 || true
     e=$(date +%s.%N)
@@ -69,6 +72,7 @@ if $gdi; then
   # GDI's time is the sum of the per-page times the harness prints, without Wine's start-up.
   best=""
   for _ in $(seq "$rounds"); do
+    rm -f "$out"/gdi/*.bmp
     # Each line: the metafile, 1 when drawn, its milliseconds (Windows line ends).
     t=$(wine "$exe" "Z:${gdilist//\//\\}" 2>/dev/null | tr -d '\r' | awk '{sum += $NF} END{print sum / 1000}')
     best=$(awk -v a="$best" -v b="$t" 'BEGIN{print (a == "" || b < a) ? b : a}')
