@@ -174,6 +174,24 @@ TEST_F(VeltoConvertOptionsTest, ManyPagesAtOnceWriteTheSameFilesAsOneAtATime) {
   EXPECT_EQ(Run({"-j", "0", job, dir_.File("x.png")}), 2);
 }
 
+// A thread draws its next page on the surface of its last one: nothing of the last page may show.
+TEST_F(VeltoConvertOptionsTest, APageLooksTheSameAfterAnotherPage) {
+  emf::MetafileRecorder dark(emf::RectL{0, 0, 5000, 3000}, emf::SizeL{2480, 3508}, emf::SizeL{210, 297});
+  dark.SelectObject(emf::StockObject(4));
+  dark.Rectangle(emf::RectL{-100, -100, 6000, 4000});
+  const std::string light = SmallJob("light.spl", 1);
+  ASSERT_EQ(Run({"-j", "1", light, dir_.File("alone.bmp")}), 0) << err_.str();
+  ASSERT_EQ(Run({"-j", "1", "--set", "format.bmpcolor=2", light, dir_.File("alone8.bmp")}), 0) << err_.str();
+  ASSERT_EQ(Run({light, dir_.File("light.emf")}), 0) << err_.str();
+  const std::string job = dir_.File("dark-light.spl");
+  ASSERT_TRUE(WriteSpoolFile(job, std::vector<std::vector<uint8_t>>{dark.Finish(), ReadFileBytes(dir_.File("light.emf"))}));
+  ASSERT_EQ(Run({"-j", "1", job, dir_.File("after.bmp")}), 0) << err_.str();
+  EXPECT_EQ(ReadFileBytes(dir_.File("after_002.bmp")), ReadFileBytes(dir_.File("alone.bmp")));
+  EXPECT_NE(ReadFileBytes(dir_.File("after.bmp")), ReadFileBytes(dir_.File("alone.bmp")));
+  ASSERT_EQ(Run({"-j", "1", "--set", "format.bmpcolor=2", job, dir_.File("after8.bmp")}), 0) << err_.str();
+  EXPECT_EQ(ReadFileBytes(dir_.File("after8_002.bmp")), ReadFileBytes(dir_.File("alone8.bmp")));
+}
+
 TEST_F(VeltoConvertOptionsTest, FaxDocumentsFollowTheSettings) {
   const std::string job = SmallJob("two.spl", 2);
   auto compression = [&](const std::string& path) {

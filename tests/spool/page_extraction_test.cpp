@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/files.h"
 #include "spool/spool_reader.h"
@@ -119,6 +121,51 @@ TEST_F(PageExtraction, CopiesWholeBlocksUpToTheNextPage) {
     ASSERT_TRUE(ExtractPage(Spool(), name, 2, job));
     EXPECT_EQ(ReadFileBytes(name), std::vector<uint8_t>(bytes.begin() + first + c.span, bytes.end()));
   }
+}
+
+// The converter reads pages without page files; it must see exactly the metafile that the page file
+// gives the loader: whole pages, pages cut short, pages followed by other records, garbage, nothing.
+TEST_F(PageExtraction, PagesReadInMemoryAreThePageFilesMetafiles) {
+  const auto page = test::SimplePage(u"page");
+  const uint32_t first = test::FirstPageOffset(MakeSpoolFile(std::vector<std::vector<uint8_t>>{page}));
+  auto claimsMore = page;
+  claimsMore[48] = static_cast<uint8_t>(claimsMore[48] + 64);  // nBytes beyond what the spool file holds
+  std::vector<uint8_t> garbage(page.begin(), page.begin() + 44);
+  garbage.resize(300, 0xEE);
+  for (const auto& [second, span, tail] :
+       {std::tuple{page, size_t{4097}, size_t{3000}}, std::tuple{claimsMore, size_t{2048}, size_t{0}},
+        std::tuple{garbage, size_t{6143}, size_t{10}}, std::tuple{page, size_t{4096}, size_t{0}}}) {
+    SCOPED_TRACE(span);
+    auto bytes = test::SpoolWithSecondPageAt(page, second, first + span);
+    bytes.resize(bytes.size() + tail, 0x5A);
+    SpoolJob job = Read(bytes);
+    ASSERT_EQ(job.pageCount, 2);
+    for (int k : {1, 2}) {
+      const auto name = Reserve();
+      ASSERT_TRUE(ExtractPage(Spool(), name, k, job));
+      std::string fileError;
+      auto fromFile = emf::Metafile::Load(platform::FsPath(name), &fileError);
+      bool extracted = false;
+      std::string memoryError;
+      auto inMemory = ReadPageMetafile(Spool(), k, job, extracted, memoryError);
+      EXPECT_TRUE(extracted);
+      ASSERT_EQ(inMemory.has_value(), fromFile.has_value()) << k;
+      EXPECT_EQ(memoryError, fileError);
+      if (fromFile) {
+        EXPECT_TRUE(std::ranges::equal(inMemory->Bytes(), fromFile->Bytes())) << k;
+        EXPECT_EQ(inMemory->CutShort(), fromFile->CutShort());
+      }
+      platform::RemoveFile(name);
+    }
+  }
+  // Pages that cannot be read out, as pages that cannot be copied out.
+  SpoolJob job = Read(MakeSpoolFile(std::vector<std::vector<uint8_t>>{page}));
+  bool extracted = true;
+  std::string error;
+  EXPECT_FALSE(ReadPageMetafile(Spool(), 2, job, extracted, error));
+  EXPECT_FALSE(extracted);
+  EXPECT_FALSE(ReadPageMetafile(dir.File("missing.spl"), 1, job, extracted, error));
+  EXPECT_FALSE(extracted);
 }
 
 TEST_F(PageExtraction, SamePageTwiceGivesTwoIdenticalFilesAndNamesTheSecond) {
