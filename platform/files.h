@@ -30,6 +30,10 @@ using StdioFile = std::unique_ptr<std::FILE, StdioFileCloser>;
 
 // fopen of a UTF-8 path; errno is set when it fails.
 StdioFile OpenStdioFile(const std::string& path, const char* mode);
+// Opens a file to be written from its start, as "wb" does, except that an empty file (the temporary
+// file of a replacing output) is not truncated: truncating a file, even an empty one, makes ext4 write
+// it out to disk when it is closed, its guard against files replaced by truncation.
+StdioFile OpenStdioFileForWriting(const std::string& path);
 
 // A std::filesystem path for a UTF-8 path (for the standard streams and std::filesystem).
 std::filesystem::path FsPath(const std::string& path);

@@ -19,6 +19,18 @@ namespace velto::platform {
 
 StdioFile OpenStdioFile(const std::string& path, const char* mode) { return StdioFile(std::fopen(path.c_str(), mode)); }
 
+StdioFile OpenStdioFileForWriting(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size == 0) {
+      if (FILE* file = ::fdopen(fd, "wb")) return StdioFile(file);
+    }
+    ::close(fd);
+  }
+  return OpenStdioFile(path, "wb");
+}
+
 std::filesystem::path FsPath(const std::string& path) { return std::filesystem::path(path); }
 
 std::string Utf8Path(const std::filesystem::path& path) { return path.string(); }

@@ -63,6 +63,8 @@ StdioFile OpenStdioFile(const std::string& path, const char* mode) {
   return StdioFile(::_wfopen(Utf16(path).c_str(), Utf16(mode).c_str()));
 }
 
+StdioFile OpenStdioFileForWriting(const std::string& path) { return OpenStdioFile(path, "wb"); }
+
 std::filesystem::path FsPath(const std::string& path) { return std::filesystem::path(Utf16(path)); }
 
 std::string Utf8Path(const std::filesystem::path& path) { return Utf8(path.wstring()); }

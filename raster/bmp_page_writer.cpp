@@ -56,7 +56,7 @@ bool WriteBmpFile(const std::string& path, const PackedPageBitmap& bitmap, int* 
   PutU32(header + 2, static_cast<uint32_t>(fileSize));
   PutU32(header + 10, static_cast<uint32_t>(kFileHeaderSize + kInfoHeaderSize + tableBytes));
 
-  StdioFile file = OpenStdioFile(path, "wb");
+  StdioFile file = platform::OpenStdioFileForWriting(path);
   if (!file) {
     if (systemError) *systemError = errno;
     return false;
@@ -103,7 +103,7 @@ bool WriteBmpFileFromSurface(const std::string& path, const PageSurface& surface
   const int bandRows = static_cast<int>(std::clamp<size_t>(kBandBytes / stride, 1, static_cast<size_t>(height)));
   std::vector<uint8_t> band(static_cast<size_t>(bandRows) * stride);
 
-  StdioFile file = OpenStdioFile(path, "wb");
+  StdioFile file = platform::OpenStdioFileForWriting(path);
   if (!file) {
     if (systemError) *systemError = errno;
     return false;

@@ -189,7 +189,7 @@ bool WriteIndexedGif(std::span<const uint8_t> rows, const std::string& path, int
   GifImage image;
   if (!AllocateGifImage(width, height, image)) return refuse("not enough memory for the GIF image");
   if (!BuildGifPalette(image, rows)) return refuse("the page's rows are shorter than the image");
-  StdioFile file = OpenStdioFile(path, "wb");
+  StdioFile file = platform::OpenStdioFileForWriting(path);
   if (!file) {
     if (systemError) *systemError = errno;
     return false;

@@ -49,7 +49,7 @@ JpegRun RunCompression(const char* path, const uint8_t* image, int width, int he
     return JpegRun::Failed;
   }
   jpeg_create_compress(&cinfo);
-  file = platform::OpenStdioFile(path, "wb").release();
+  file = platform::OpenStdioFileForWriting(path).release();
   if (!file) {
     *systemError = errno;
     jpeg_destroy_compress(&cinfo);

@@ -136,7 +136,7 @@ int PngWriter::Write(const Layout& layout, unsigned char** rowPointers) {
     RemoveFileQuietly(outputPath_);  // a half-written PNG is no page
     return kLibpngError;
   }
-  file = platform::OpenStdioFile(outputPath_, "wb").release();
+  file = platform::OpenStdioFileForWriting(outputPath_).release();
   if (!file) {
     systemError_ = errno;
     png_destroy_write_struct(&png, &info);

@@ -22,7 +22,7 @@ bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes, std
     reason = output.Error();
     return false;
   }
-  StdioFile out = OpenStdioFile(output.TempPath(), "wb");
+  StdioFile out = platform::OpenStdioFileForWriting(output.TempPath());
   if (!out) {
     reason = platform::SystemErrorText(errno);
     return false;
