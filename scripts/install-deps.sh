@@ -3,7 +3,8 @@
 # the Windows build needs: the MinGW-w64 cross compilers and MinGW zlib; meson, make, dpkg-dev, the
 # unpackers and patch to fetch, patch and build Debian's sources of the other libraries; 32-bit Wine
 # with a virtual X server to run the Windows programs; zip and NSIS for the packages; and the Python
-# modules of the shared scorer, which compares the pages Wine's GDI draws with the references.
+# modules of the shared scorer, which compares the pages Wine's GDI draws with the references; and
+# debootstrap, to install the Debian package on a bare Debian 12 in the package test.
 # Safe to run again (returns at once when everything is there); works as root on a bare Debian 12.
 set -euo pipefail
 SUDO=""
@@ -15,7 +16,7 @@ PACKAGES=(
   libgtest-dev
   fonts-liberation fonts-liberation2 fonts-crosextra-carlito fonts-crosextra-caladea
   fonts-dejavu-core fonts-wqy-zenhei fontconfig
-  libtiff-tools poppler-utils file python3
+  libtiff-tools poppler-utils file python3 debootstrap
 )
 WINDOWS_PACKAGES=(
   mingw-w64 libz-mingw-w64-dev meson make dpkg-dev xz-utils bzip2 patch

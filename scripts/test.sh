@@ -27,6 +27,11 @@ fi
 stage "Nothing lost on a full disk or with a damaged job, through the programs"
 python3 tests/robustness/nothing_lost.py build
 
+stage "The Debian package, installed with apt on a bare Debian 12, converting a print job"
+./scripts/package.sh > /dev/null
+build/tools/velto-make-sample-job build/package-sample.spl > /dev/null
+tests/package/deb_install.sh build/velto-convert_*.deb build/package-sample.spl
+
 stage "Sanitizer build (address, undefined) and tests"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTO_SANITIZE=ON -DVELTO_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan
