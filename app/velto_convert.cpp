@@ -7,10 +7,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <deque>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -264,7 +263,7 @@ struct BatchJob {
 };
 
 // Converts every job of the list, `jobs` at a time (each job's pages one after another, so that at most
-// `jobs` pages are in flight). Messages and status lines come out in the order of the list.
+// `jobs` pages are in flight; the outcomes waiting to be reported are a few lines each). Messages and status lines come out in the order of the list.
 int RunBatch(const std::string& listPath, const ConvertOptions& options, std::ostream& out, std::ostream& err) {
   std::ifstream list(platform::FsPath(listPath));
   if (!list) {
@@ -315,21 +314,46 @@ int RunBatch(const std::string& listPath, const ConvertOptions& options, std::os
     }
   };
 
+  // Workers take the next job as soon as they are free; the outcomes are reported in the order of the
+  // list as they become available, so a long job does not hold up the others.
   bool anyFailed = false;
-  const size_t workers = static_cast<size_t>(std::max(1, options.jobs));
-  std::deque<std::future<Outcome>> running;
-  size_t reported = 0;
-  for (size_t i = 0; i < jobs.size() || !running.empty();) {
-    while (i < jobs.size() && running.size() < workers) {
-      const BatchJob& job = jobs[i++];
-      running.push_back(workers == 1 ? std::async(std::launch::deferred, run, std::cref(job))
-                                     : std::async(std::launch::async, run, std::cref(job)));
+  const size_t workers = std::min(static_cast<size_t>(std::max(1, options.jobs)), std::max<size_t>(jobs.size(), 1));
+  std::vector<std::optional<Outcome>> outcomes(jobs.size());
+  std::mutex mutex;
+  std::condition_variable finished;
+  size_t next = 0;
+  auto work = [&] {
+    for (;;) {
+      size_t i = 0;
+      {
+        std::lock_guard lock(mutex);
+        if (next >= jobs.size()) return;
+        i = next++;
+      }
+      Outcome outcome = run(jobs[i]);
+      std::lock_guard lock(mutex);
+      outcomes[i] = std::move(outcome);
+      finished.notify_all();
     }
-    Outcome outcome = running.front().get();
-    running.pop_front();
-    report(jobs[reported++], outcome);
+  };
+  std::vector<std::thread> pool;
+  if (workers > 1) {
+    for (size_t t = 0; t < workers; ++t) pool.emplace_back(work);
+  }
+  for (size_t i = 0; i < jobs.size(); ++i) {
+    Outcome outcome;
+    if (workers > 1) {
+      std::unique_lock lock(mutex);
+      finished.wait(lock, [&] { return outcomes[i].has_value(); });
+      outcome = std::move(*outcomes[i]);
+      outcomes[i].reset();
+    } else {
+      outcome = run(jobs[i]);
+    }
+    report(jobs[i], outcome);
     if (outcome.status != kConvertOk) anyFailed = true;
   }
+  for (auto& thread : pool) thread.join();
   return anyFailed ? kConvertFailed : kConvertOk;
 }
 
