@@ -269,6 +269,64 @@ def mask_blits():
     return emf
 
 
+# Where Wine's GDI draws differently from what the documentation of the records says. The engine follows
+# the documentation; these cases keep Wine's picture beside the file, so the difference can be seen.
+
+def font(emf, handle, height, face):
+    """EMR_EXTCREATEFONTINDIRECTW with a LOGFONTW only."""
+    emf.handles = max(emf.handles, handle)
+    name = face.encode('utf-16-le').ljust(64, b'\0')
+    emf.add(82, struct.pack('<I5i8B', handle, height, 0, 0, 0, 400, 0, 0, 0, 0, 0, 0, 3, 0) + name)
+
+
+def wine_smalltextout():
+    """EMR_SMALLTEXTOUT: 8-bit characters (ETO_SMALL_CHARS) at (x, y) with no rectangle (ETO_NO_RECT),
+    drawn with the selected font, as [MS-EMF] 2.3.5.37 describes the record. Wine 8 plays nothing for
+    it; the engine draws the text."""
+    emf = Emf(240, 60)
+    font(emf, 1, -24, 'Arial')
+    emf.select(1)
+    text = b'SMALLTEXTOUT'
+    emf.add(108, struct.pack('<iiIIIff', 10, 10, len(text), 0x200 | 0x100, 1, 0, 0) + text)
+    emf.select(0x8000000D)  # SYSTEM_FONT
+    emf.delete(1)
+    return emf
+
+
+def wine_dib_pattern_pen():
+    """A wide geometric pen whose brush is a DIB pattern (BS_DIBPATTERN, [MS-EMF] 2.3.7.9 and
+    [MS-WMF] 2.2.2.12 LogPenEx): the documentation paints the pen's stroke with the pattern. Wine 8
+    draws the line solid black."""
+    emf = Emf(200, 80)
+    info, bits = dib24(4, 4, lambda x, y: (220, 30, 30) if (x + y) % 4 < 2 else (30, 30, 220))
+    fixed = 8 + 20 + 24
+    body = struct.pack('<IIIII', 1, fixed, len(info), fixed + len(info), len(bits))
+    body += struct.pack('<IIIIII', GEOMETRIC | FLAT, 16, 5, 0, 0, 0)  # BS_DIBPATTERN, DIB_RGB_COLORS
+    emf.handles = max(emf.handles, 1)
+    emf.add(95, body + info + bits)
+    emf.select(1)
+    emf.polyline([(10, 20), (190, 20)])
+    emf.polyline([(10, 60), (190, 50)])
+    emf.select(BLACK_PEN)
+    emf.delete(1)
+    return emf
+
+
+def wine_rotated_stretchdibits():
+    """EMR_STRETCHDIBITS under a world transform that turns by 30 degrees: the bitmap's corners follow
+    the transform (the destination is a parallelogram of the logical rectangle). Wine 8 draws the
+    bitmap upright, over the transformed rectangle's bounds."""
+    emf = Emf(160, 120)
+    c, s = math.cos(math.radians(30)), math.sin(math.radians(30))
+    emf.world(c, s, -s, c, 80, 20)
+    info, bits = dib24(16, 12, quadrants)
+    fixed = 80
+    body = struct.pack('<iiii', 0, 0, 159, 119) + struct.pack('<iiiiii', 0, 0, 0, 0, 16, 12)
+    body += struct.pack('<IIIIIIii', fixed, len(info), fixed + len(info), len(bits), 0, 0x00CC0020, 64, 48)
+    emf.add(81, body + info + bits)
+    return emf
+
+
 CASES = {
     'wide-lines': wide_lines,
     'wide-joins': wide_joins,
@@ -276,6 +334,9 @@ CASES = {
     'user-dashes': user_dashes,
     'dashes-transformed': dashes_transformed,
     'mask-blits': mask_blits,
+    'wine-smalltextout': wine_smalltextout,
+    'wine-dib-pattern-pen': wine_dib_pattern_pen,
+    'wine-rotated-stretchdibits': wine_rotated_stretchdibits,
 }
 
 if __name__ == '__main__':
