@@ -1,9 +1,9 @@
-#include "platform/emf/player.h"
+#include "player.h"
 
 #include <chrono>
 
-#include "platform/emf/playback/context.h"
-#include "platform/emf/playback/handlers.h"
+#include "playback/context.h"
+#include "playback/handlers.h"
 
 namespace velto::emf {
 

@@ -3,9 +3,9 @@
 // metafile is mapped onto `destination` (device pixels of the surface), and every record is drawn with
 // GDI's semantics beneath that mapping.
 
-#include "platform/emf/geometry.h"
-#include "platform/emf/metafile.h"
-#include "platform/emf/surface.h"
+#include "geometry.h"
+#include "metafile.h"
+#include "surface.h"
 
 namespace velto::emf {
 

@@ -1,4 +1,4 @@
-#include "platform/emf/surface.h"
+#include "surface.h"
 
 #include <algorithm>
 

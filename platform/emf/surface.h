@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/emf/colour.h"
-#include "platform/emf/geometry.h"
+#include "colour.h"
+#include "geometry.h"
 
 namespace velto::emf {
 

@@ -1,9 +1,9 @@
-#include "platform/emf/playback/context.h"
+#include "playback/context.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/emf/playback/ellipse.h"
+#include "playback/ellipse.h"
 
 namespace velto::emf::playback {
 namespace {

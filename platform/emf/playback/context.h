@@ -5,11 +5,11 @@
 #include <chrono>
 #include <vector>
 
-#include "platform/emf/metafile.h"
-#include "platform/emf/playback/dc_state.h"
-#include "platform/emf/playback/device.h"
-#include "platform/emf/playback/fill_source.h"
-#include "platform/emf/playback/widen.h"
+#include "metafile.h"
+#include "playback/dc_state.h"
+#include "playback/device.h"
+#include "playback/fill_source.h"
+#include "playback/widen.h"
 
 namespace velto::emf::playback {
 

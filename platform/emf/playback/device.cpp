@@ -1,12 +1,12 @@
-#include "platform/emf/playback/device.h"
+#include "playback/device.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/emf/playback/ellipse.h"
-#include "platform/emf/playback/raster_ops.h"
-#include "platform/emf/playback/scan_fill.h"
+#include "playback/ellipse.h"
+#include "playback/raster_ops.h"
+#include "playback/scan_fill.h"
 
 namespace velto::emf::playback {
 namespace {

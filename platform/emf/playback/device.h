@@ -9,13 +9,13 @@
 #include <optional>
 #include <vector>
 
-#include "platform/emf/playback/fill_source.h"
-#include "platform/emf/playback/image.h"
-#include "platform/emf/playback/path.h"
-#include "platform/emf/playback/region.h"
-#include "platform/emf/playback/transform.h"
-#include "platform/emf/playback/wide_stroke.h"
-#include "platform/emf/surface.h"
+#include "playback/fill_source.h"
+#include "playback/image.h"
+#include "playback/path.h"
+#include "playback/region.h"
+#include "playback/transform.h"
+#include "playback/wide_stroke.h"
+#include "surface.h"
 
 namespace velto::emf::playback {
 

@@ -3,10 +3,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/emf/metafile_recorder.h"
-#include "platform/emf/playback/dib.h"
-#include "platform/emf/playback/handlers.h"
-#include "platform/emf/playback/raster_ops.h"
+#include "metafile_recorder.h"
+#include "playback/dib.h"
+#include "playback/handlers.h"
+#include "playback/raster_ops.h"
 
 namespace velto::emf::playback {
 namespace {

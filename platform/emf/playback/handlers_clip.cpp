@@ -1,8 +1,8 @@
 // Clipping records and the region drawing records.
 #include <cmath>
 
-#include "platform/emf/metafile_recorder.h"
-#include "platform/emf/playback/handlers.h"
+#include "metafile_recorder.h"
+#include "playback/handlers.h"
 
 namespace velto::emf::playback {
 namespace {

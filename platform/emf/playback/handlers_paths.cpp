@@ -1,7 +1,7 @@
 // The path bracket and what consumes a path: fill, stroke, clip.
-#include "platform/emf/metafile_recorder.h"
-#include "platform/emf/playback/handlers.h"
-#include "platform/emf/playback/widen.h"
+#include "metafile_recorder.h"
+#include "playback/handlers.h"
+#include "playback/widen.h"
 
 #include <cmath>
 

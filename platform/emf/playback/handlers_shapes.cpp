@@ -2,8 +2,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "platform/emf/metafile_recorder.h"
-#include "platform/emf/playback/handlers.h"
+#include "metafile_recorder.h"
+#include "playback/handlers.h"
 
 namespace velto::emf::playback {
 namespace {

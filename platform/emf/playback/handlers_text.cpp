@@ -2,9 +2,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "platform/emf/metafile_recorder.h"
-#include "platform/emf/playback/ansi_text.h"
-#include "platform/emf/playback/handlers.h"
+#include "metafile_recorder.h"
+#include "playback/ansi_text.h"
+#include "playback/handlers.h"
 
 namespace velto::emf::playback {
 namespace {

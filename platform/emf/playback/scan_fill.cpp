@@ -1,4 +1,4 @@
-#include "platform/emf/playback/scan_fill.h"
+#include "playback/scan_fill.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,9 +7,9 @@
 #include <functional>
 #include <vector>
 
-#include "platform/emf/geometry.h"
-#include "platform/emf/playback/region.h"
-#include "platform/emf/playback/transform.h"
+#include "geometry.h"
+#include "playback/region.h"
+#include "playback/transform.h"
 
 namespace velto::emf::playback {
 

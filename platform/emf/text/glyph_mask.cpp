@@ -1,4 +1,4 @@
-#include "platform/emf/text/glyph_mask.h"
+#include "text/glyph_mask.h"
 
 #include <bit>
 #include <cstdint>

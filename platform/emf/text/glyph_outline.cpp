@@ -1,4 +1,4 @@
-#include "platform/emf/text/glyph_outline.h"
+#include "text/glyph_outline.h"
 
 #include FT_OUTLINE_H
 

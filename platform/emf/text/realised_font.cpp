@@ -13,13 +13,13 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "platform/emf/text/font.h"
-#include "platform/emf/text/font_library.h"
-#include "platform/emf/text/font_selection.h"
-#include "platform/emf/text/gdi_metrics.h"
-#include "platform/emf/text/glyph_outline.h"
-#include "platform/emf/text/glyph_mask.h"
-#include "platform/emf/text/symbol_encoding.h"
+#include "text/font.h"
+#include "text/font_library.h"
+#include "text/font_selection.h"
+#include "text/gdi_metrics.h"
+#include "text/glyph_outline.h"
+#include "text/glyph_mask.h"
+#include "text/symbol_encoding.h"
 
 namespace velto::emf::text {
 namespace {
