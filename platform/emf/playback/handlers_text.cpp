@@ -5,6 +5,8 @@
 #include "metafile_recorder.h"
 #include "playback/ansi_text.h"
 #include "playback/handlers.h"
+#include "text/glyph_path.h"
+#include "text/glyph_raster.h"
 
 namespace velto::emf::playback {
 namespace {
@@ -44,6 +46,19 @@ std::shared_ptr<const text::RealisedFont> Realise(const Context& c, const Font& 
   }
   return font.realised;
 }
+
+// Flattened glyph outlines joining the open path (text inside a path bracket).
+class PathOutlines final : public text::OutlineSink {
+ public:
+  explicit PathOutlines(Path& path) : path_(path) {}
+  void MoveTo(double x, double y) override { path_.MoveTo({x, y}); }
+  void LineTo(double x, double y) override { path_.LineTo({x, y}, {x, y}); }
+  void CurveTo(double, double, double, double, double x, double y) override { LineTo(x, y); }
+  void Close() override { path_.Close(); }
+
+ private:
+  Path& path_;
+};
 
 void FillQuad(Context& c, PointD a, PointD b, PointD d, PointD e, Rgb colour) {
   c.device.FillPolygons({{a, b, d, e}}, true, SolidSource(colour), 13);
@@ -198,24 +213,8 @@ void DrawRun(Context& c, const TextRun& run) {
   for (const auto& o : offsets) origins.push_back({start.x + o.x, start.y + o.y});
 
   if (c.dc.inPath) {
-    CairoSurfacePtr scratch(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1));
-    CairoPtr cr(cairo_create(scratch.get()));
-    realised->AppendOutlines(cr.get(), glyphs, origins, glyphMatrix);
-    cairo_path_t* flat = cairo_copy_path_flat(cr.get());
-    if (flat && flat->status == CAIRO_STATUS_SUCCESS) {
-      for (int i = 0; i < flat->num_data; i += flat->data[i].header.length) {
-        const cairo_path_data_t& d = flat->data[i];
-        if (d.header.type == CAIRO_PATH_MOVE_TO) {
-          c.dc.path.MoveTo({flat->data[i + 1].point.x, flat->data[i + 1].point.y});
-        } else if (d.header.type == CAIRO_PATH_LINE_TO) {
-          PointD p{flat->data[i + 1].point.x, flat->data[i + 1].point.y};
-          c.dc.path.LineTo(p, p);
-        } else if (d.header.type == CAIRO_PATH_CLOSE_PATH) {
-          c.dc.path.Close();
-        }
-      }
-    }
-    cairo_path_destroy(flat);
+    PathOutlines outlines(c.dc.path);
+    text::FlattenGlyphOutlines(*realised, glyphs, origins, glyphMatrix, outlines);
     return;
   }
 
@@ -231,7 +230,7 @@ void DrawRun(Context& c, const TextRun& run) {
   cairo_save(cr);
   cairo_set_source_rgb(cr, RedOf(c.dc.textColour) / 255.0, GreenOf(c.dc.textColour) / 255.0,
                        BlueOf(c.dc.textColour) / 255.0);
-  realised->Draw(cr, glyphs, origins, glyphMatrix);
+  text::DrawGlyphs(cr, *realised, glyphs, origins, glyphMatrix);
   cairo_restore(cr);
   // Underline and strike-out run the width of the text.
   auto line = [&](double offsetDown, double thickness) {

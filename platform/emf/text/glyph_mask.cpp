@@ -82,4 +82,10 @@ GlyphMask GreyMaskFromBitmap(const FT_Bitmap& bitmap, int left, int top) {
   return glyph;
 }
 
+size_t GlyphMask::Bytes() const {
+  if (!mask) return 0;
+  return static_cast<size_t>(cairo_image_surface_get_stride(mask.get())) *
+         static_cast<size_t>(cairo_image_surface_get_height(mask.get()));
+}
+
 }  // namespace velto::emf::text
