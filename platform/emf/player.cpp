@@ -23,7 +23,6 @@ bool PlayMetafile(Surface& surface, const Metafile& metafile, const RectL& desti
     if (!handler) return true;  // records GDI does not draw are passed over
     return handler(context, record);
   });
-  surface.Flush();
   if (surface.IsMonochrome()) surface.SnapToMonochrome();
   return reachedEnd && !context.timedOut;
 }

@@ -28,11 +28,17 @@ uint32_t Opaque(Rgb c) { return 0xFF000000u | c; }
 }  // namespace
 
 Device::Device(Surface& surface)
-    : surface_(surface), width_(surface.Width()), height_(surface.Height()), cr_(cairo_create(surface.Cairo())) {
+    : surface_(surface), width_(surface.Width()), height_(surface.Height()),
+      target_(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(surface.Row(0)),
+                                                  CAIRO_FORMAT_RGB24, width_, height_, surface.Stride())),
+      cr_(cairo_create(target_)) {
   cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
 }
 
-Device::~Device() { cairo_destroy(cr_); }
+Device::~Device() {
+  cairo_destroy(cr_);
+  cairo_surface_destroy(target_);
+}
 
 void Device::ApplyClip(cairo_t* cr, int dx, int dy) const {
   if (!clip_) return;
@@ -108,14 +114,14 @@ void Device::ForEachCovered(RectL box, const std::function<void(cairo_t*)>& draw
   cairo_surface_flush(mask.get());
   const uint8_t* data = cairo_image_surface_get_data(mask.get());
   int stride = cairo_image_surface_get_stride(mask.get());
-  surface_.Flush();
+  Flush();
   for (int y = 0; y < h; ++y) {
     const uint8_t* m = data + static_cast<size_t>(y) * stride;
     uint32_t* row = surface_.Row(box.top + y);
     for (int x = 0; x < w; ++x)
       if (m[x]) combine(box.left + x, box.top + y, row[box.left + x]);
   }
-  surface_.MarkDirty();
+  MarkDirty();
 }
 
 void Device::FillPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding, const FillSource& source,
@@ -124,10 +130,10 @@ void Device::FillPolygons(const std::vector<std::vector<PointD>>& polygons, bool
   RectL box = Intersect(BoundsOfPoints(polygons, 1), ClipBounds());
   if (IsEmpty(box)) return;
   // Spans straight into the surface: exact pixel-centre coverage, clip bands applied per row.
-  surface_.Flush();
+  Flush();
   ScanPolygons(polygons, winding, box, clip_ ? &*clip_ : nullptr,
                [&](int y, int x0, int x1) { PaintSpan(y, x0, x1, source, rop2); });
-  surface_.MarkDirty();
+  MarkDirty();
 }
 
 void Device::PaintSpan(int y, int x0, int x1, const FillSource& source, uint32_t rop2) {
@@ -152,7 +158,7 @@ void Device::PaintSpan(int y, int x0, int x1, const FillSource& source, uint32_t
 
 bool Device::FloodFill(int x, int y, Rgb colour, bool fillSurface, const FillSource& source, uint32_t rop2) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_ || !InClip(x, y)) return false;
-  surface_.Flush();
+  Flush();
   colour &= 0xFFFFFF;
   // Border mode floods everything up to pixels of `colour`; surface mode floods the pixels of `colour`.
   auto inside = [&](int px, int py) {
@@ -189,7 +195,7 @@ bool Device::FloodFill(int x, int y, Rgb colour, bool fillSurface, const FillSou
     }
   }
   for (const Span& span : spans) PaintSpan(span.y, span.x0, span.x1, source, rop2);
-  surface_.MarkDirty();
+  MarkDirty();
   return true;
 }
 
@@ -208,7 +214,7 @@ void Device::StrokeCosmetic(const std::vector<PointI>& points, bool closed, cons
   uint8_t table = Rop2ToTable(stroke.rop2);
   int dashTotal = 0;
   for (int d : stroke.dashes) dashTotal += std::max(d, 0);
-  surface_.Flush();
+  Flush();
   auto plot = [&](int x, int y) {
     bool on = true;
     if (stroke.alternate) {
@@ -272,12 +278,12 @@ void Device::StrokeCosmetic(const std::vector<PointI>& points, bool closed, cons
     phase = static_cast<int>((phase + (steps - last)) % (1 << 30));
   };
   if (points.size() == 1) {
-    surface_.MarkDirty();
+    MarkDirty();
     return;
   }
   for (size_t i = 1; i < points.size(); ++i) segment(points[i - 1], points[i]);
   if (closed) segment(points.back(), points.front());
-  surface_.MarkDirty();
+  MarkDirty();
 }
 
 void Device::StrokeGeometric(const std::vector<Figure>& figures, const GeometricStroke& stroke,
@@ -302,9 +308,9 @@ void Device::StrokeGeometric(const std::vector<Figure>& figures, const Geometric
     }
     AddWideStroke(points, f.closed, style, spans);
   }
-  surface_.Flush();
+  Flush();
   PaintSpans(spans, source, stroke.rop2);
-  surface_.MarkDirty();
+  MarkDirty();
 }
 
 void Device::PaintSpans(const SpanSet& spans, const FillSource& source, uint32_t rop2) {
@@ -431,20 +437,20 @@ void Device::DrawImage(const Image& image, const Xform& imageToDevice, const std
 
 void Device::SetPixel(int x, int y, Rgb colour) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_ || !InClip(x, y)) return;
-  surface_.Flush();
+  Flush();
   surface_.SetPixel(x, y, colour);
-  surface_.MarkDirty();
+  MarkDirty();
 }
 
 void Device::InvertRegion(const Region& region) {
   Region r = clip_ ? Region::Combine(region, *clip_, RegionOp::And) : region;
   r = Region::Combine(r, Region::FromRect(0, 0, width_, height_), RegionOp::And);
-  surface_.Flush();
+  Flush();
   for (const auto& band : r.Bands())
     for (int y = band.y0; y < band.y1; ++y)
       for (size_t i = 0; i < band.xs.size(); i += 2)
         for (int x = band.xs[i]; x < band.xs[i + 1]; ++x) surface_.Row(y)[x] ^= 0xFFFFFF;
-  surface_.MarkDirty();
+  MarkDirty();
 }
 
 Region Device::RegionOfPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding) const {

@@ -103,9 +103,14 @@ class Device {
   void PaintSpans(const SpanSet& spans, const FillSource& source, uint32_t rop2);
   bool InClip(int x, int y) const { return !clip_ || clip_->Contains(x, y); }
 
+  // Pixels written directly and pixels drawn by cairo share the surface: cairo is told of each switch.
+  void Flush() { cairo_surface_flush(target_); }
+  void MarkDirty() { cairo_surface_mark_dirty(target_); }
+
   Surface& surface_;
   int width_;
   int height_;
+  cairo_surface_t* target_;  // cairo's view of the surface's pixels
   cairo_t* cr_;
   std::optional<Region> clip_;
 };
