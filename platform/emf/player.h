@@ -14,8 +14,16 @@ struct PlaybackOptions {
   double timeLimitSeconds = 30.0;
 };
 
+namespace playback {
+class Device;
+}
+
 // True when the playback ran to the end of the metafile.
 bool PlayMetafile(Surface& surface, const Metafile& metafile, const RectL& destination,
+                  const PlaybackOptions& options = {});
+
+// The same onto any drawing device (playback/device.h); `destination` is in the device's pixels.
+bool PlayMetafile(playback::Device& device, const Metafile& metafile, const RectL& destination,
                   const PlaybackOptions& options = {});
 
 }  // namespace velto::emf

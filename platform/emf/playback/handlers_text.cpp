@@ -6,7 +6,6 @@
 #include "playback/ansi_text.h"
 #include "playback/handlers.h"
 #include "text/glyph_path.h"
-#include "text/glyph_raster.h"
 
 namespace velto::emf::playback {
 namespace {
@@ -226,12 +225,14 @@ void DrawRun(Context& c, const TextRun& run) {
     auto effective = c.EffectiveClip();
     c.device.SetClip(effective ? Region::Combine(*effective, box, RegionOp::And) : box);
   }
-  cairo_t* cr = c.device.Context();
-  cairo_save(cr);
-  cairo_set_source_rgb(cr, RedOf(c.dc.textColour) / 255.0, GreenOf(c.dc.textColour) / 255.0,
-                       BlueOf(c.dc.textColour) / 255.0);
-  text::DrawGlyphs(cr, *realised, glyphs, origins, glyphMatrix);
-  cairo_restore(cr);
+  GlyphRun glyphRun;
+  glyphRun.font = realised;
+  glyphRun.glyphs = glyphs;
+  glyphRun.origins = origins;
+  glyphRun.matrix = glyphMatrix;
+  glyphRun.colour = c.dc.textColour;
+  if (!(run.options & kEtoGlyphIndex)) glyphRun.chars = run.chars;
+  c.device.DrawGlyphs(glyphRun);
   // Underline and strike-out run the width of the text.
   auto line = [&](double offsetDown, double thickness) {
     double th = std::max(1.0, std::round(thickness));

@@ -17,4 +17,7 @@ namespace velto::emf::playback {
 void ScanPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding, const RectL& limit,
                   const Region* clip, const std::function<void(int y, int x0, int x1)>& span);
 
+// The pixels of `limit` that the polygons cover, as a region (clip paths, shapes cut by their frame).
+Region RegionOfPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding, const RectL& limit);
+
 }  // namespace velto::emf::playback
