@@ -60,9 +60,9 @@ class RecordingDevice final : public emf::playback::Device {
     g.hasFont = run.font != nullptr;
     glyphs.push_back(std::move(g));
   }
-  void DrawImage(const emf::playback::Image&, const emf::playback::Xform&, const std::vector<PointD>&, uint32_t,
+  void DrawImage(const emf::playback::Image& image, const emf::playback::Xform&, const std::vector<PointD>&, uint32_t,
                  const FillSource*, bool, std::optional<emf::Rgb>, bool, double) override {
-    ++images;
+    imageSizes.push_back({image.width, image.height});
   }
   void FillGradientRect(double x0, double y0, double x1, double y1, bool vertical, const GradientColour& first,
                         const GradientColour& second) override {
@@ -78,13 +78,14 @@ class RecordingDevice final : public emf::playback::Device {
   std::vector<Glyphs> glyphs;
   std::vector<Gradient> gradients;
   size_t filledPolygons = 0;
-  int regionFills = 0, images = 0, pixels = 0, floods = 0, inversions = 0;
+  std::vector<std::pair<int, int>> imageSizes;
+  int regionFills = 0, pixels = 0, floods = 0, inversions = 0;
 
  private:
   DeviceCaps caps_;
 };
 
-DeviceCaps AllCaps() { return DeviceCaps{true, true, true}; }
+DeviceCaps AllCaps() { return DeviceCaps{true, true, true, true}; }
 
 bool PlayOnto(RecordingDevice& device, emf::MetafileRecorder& rec) {
   auto metafile = emf::Metafile::FromBytes(rec.Finish());
@@ -170,10 +171,30 @@ TEST(DeviceInterface, PixelReadingRecordsReachOnlyDevicesThatReadPixels) {
   EXPECT_EQ(raster.inversions, 1);
 
   auto limited = record();
-  RecordingDevice vector(DeviceCaps{false, false, false});
+  RecordingDevice vector(DeviceCaps{});
   EXPECT_TRUE(PlayOnto(vector, limited));
   EXPECT_EQ(vector.floods, 0);
   EXPECT_EQ(vector.inversions, 0);
+}
+
+TEST(DeviceInterface, StretchedBitmapsArePickedToPixelsOnlyForDevicesThatAskForIt) {
+  auto record = [] {
+    auto rec = PixelRecorder();
+    const Dib dib = MakeDib(3, 2, 24, {}, {{0, 0, 255, 0, 255, 0, 255, 0, 0}, {255, 255, 255, 0, 0, 0, 9, 9, 9}});
+    AddStretchDIBits(rec, dib, 10, 10, 60, 40, 3, 2);
+    return rec;
+  };
+  auto full = record();
+  RecordingDevice raster(AllCaps());
+  EXPECT_TRUE(PlayOnto(raster, full));
+  ASSERT_EQ(raster.imageSizes.size(), 1u);
+  EXPECT_EQ(raster.imageSizes[0], std::make_pair(60, 40));
+
+  auto limited = record();
+  RecordingDevice vector(DeviceCaps{});
+  EXPECT_TRUE(PlayOnto(vector, limited));
+  ASSERT_EQ(vector.imageSizes.size(), 1u);
+  EXPECT_EQ(vector.imageSizes[0], std::make_pair(3, 2));
 }
 
 }  // namespace

@@ -29,6 +29,9 @@ struct DeviceCaps {
   bool rasterOps = false;    // raster operations other than copy (R2_XORPEN, SRCINVERT, DSTINVERT ...)
   bool floodFill = false;    // EXTFLOODFILL, which reads the pixels around its start point
   bool pixelAccess = false;  // per-pixel reads and writes: exact SetPixel, InvertRegion
+  // Stretched bitmaps are resampled to device pixels as GDI's stretch modes pick them; a device
+  // without it takes every bitmap at its own resolution.
+  bool pixelStretch = false;
 };
 
 // A cosmetic pen's look: one pixel wide, dashes in device pixels.

@@ -136,7 +136,7 @@ void Blit(Context& c, const Image* image, SourceRect s, PointD d0, PointD d1, Po
   const RectL shown = Intersect(RectL{SaturatingInt(std::min(d0.x, d1.x)), SaturatingInt(std::min(d0.y, d2.y)),
                                       SaturatingInt(std::max(d0.x, d1.x)), SaturatingInt(std::max(d0.y, d2.y))},
                                 c.device.ClipBounds());
-  if (mode != kHalftone && axisAligned && whole(d0) && whole(d1) && whole(d2) && dw >= 1 && dh >= 1 &&
+  if (c.device.Caps().pixelStretch && mode != kHalftone && axisAligned && whole(d0) && whole(d1) && whole(d2) && dw >= 1 && dh >= 1 &&
       dw < (1 << 24) && dh < (1 << 24) && scaled && !key && !blend && !IsEmpty(shown) &&
       double(shown.right - shown.left) * (shown.bottom - shown.top) < 16e6) {
     // Resample as GDI picks (or combines) pixels, then draw one to one.

@@ -31,6 +31,7 @@ DeviceCaps RasterDevice::Caps() const {
   caps.rasterOps = true;
   caps.floodFill = true;
   caps.pixelAccess = true;
+  caps.pixelStretch = true;
   return caps;
 }
 
