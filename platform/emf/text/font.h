@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -74,6 +75,16 @@ struct GlyphMatrix {
 
 struct GlyphMask;
 
+// The font file behind a face slot, for devices that embed fonts rather than draw glyph pixels.
+struct FaceSource {
+  std::string path;      // the font file
+  int index = 0;         // the face within a collection
+  double emPixels = 0;   // the em in device pixels, vertically
+  double xScale = 1;     // horizontal stretch of the em
+  bool syntheticBold = false;
+  bool syntheticItalic = false;
+};
+
 // Receives glyph outlines in page coordinates (pixels, y down). Every contour starts with MoveTo and
 // ends with Close.
 class OutlineSink {
@@ -115,6 +126,8 @@ class RealisedFont {
   // Hands the glyphs at the given origins, each placed by `matrix`, to `sink` as a device draws them.
   virtual void Rasterise(std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
                          const GlyphMatrix& matrix, GlyphRasterSink& sink) const = 0;
+  // The file and size of face slot `faceSlot` (Glyph::faceSlot); nothing for a slot the font lacks.
+  virtual std::optional<FaceSource> FaceOf(int faceSlot) const = 0;
   // The unhinted outlines of the glyphs (text inside a path bracket, vector output).
   virtual void Outlines(std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
                         const GlyphMatrix& matrix, OutlineSink& sink) const = 0;

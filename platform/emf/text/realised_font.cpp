@@ -131,6 +131,20 @@ class GdiFont final : public RealisedFont {
     }
   }
 
+  std::optional<FaceSource> FaceOf(int faceSlot) const override {
+    std::lock_guard lock(FontMutex());
+    if (faceSlot < 0 || static_cast<size_t>(faceSlot) >= slots_.size()) return std::nullopt;
+    const FaceSlot& slot = slots_[static_cast<size_t>(faceSlot)];
+    FaceSource source;
+    source.path = slot.face->Path();
+    source.index = slot.face->Index();
+    source.emPixels = size_.emPixels;
+    source.xScale = size_.xScale;
+    source.syntheticBold = slot.syntheticBold;
+    source.syntheticItalic = slot.syntheticItalic;
+    return source;
+  }
+
   void Outlines(std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins, const GlyphMatrix& given,
                 OutlineSink& sink) const override {
     if (size_.emPixels <= 0) return;
@@ -292,6 +306,7 @@ class EmptyFont final : public RealisedFont {
   }
   void Rasterise(std::span<const Glyph>, std::span<const GlyphOrigin>, const GlyphMatrix&,
                  GlyphRasterSink&) const override {}
+  std::optional<FaceSource> FaceOf(int) const override { return std::nullopt; }
   void Outlines(std::span<const Glyph>, std::span<const GlyphOrigin>, const GlyphMatrix&, OutlineSink&) const override {}
 
  private:
