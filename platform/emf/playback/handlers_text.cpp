@@ -1,6 +1,7 @@
 // Text records: EXTTEXTOUTW/A, POLYTEXTOUTW/A and SMALLTEXTOUT, placed as GDI places them.
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 #include "metafile_recorder.h"
 #include "playback/ansi_text.h"
@@ -46,17 +47,24 @@ std::shared_ptr<const text::RealisedFont> Realise(const Context& c, const Font& 
   return font.realised;
 }
 
-// Flattened glyph outlines joining the open path (text inside a path bracket).
+// Flattened glyph outlines joining the open path (text inside a path bracket). A figure starts only
+// when its first line comes: a move with nothing after it (the flattener ends every outline with one)
+// would leave an open one-point figure that a stroke draws as a dot and a later LINETO continues.
 class PathOutlines final : public text::OutlineSink {
  public:
   explicit PathOutlines(Path& path) : path_(path) {}
-  void MoveTo(double x, double y) override { path_.MoveTo({x, y}); }
-  void LineTo(double x, double y) override { path_.LineTo({x, y}, {x, y}); }
+  void MoveTo(double x, double y) override { start_ = PointD{x, y}; }
+  void LineTo(double x, double y) override {
+    if (start_) path_.MoveTo(*start_);
+    start_.reset();
+    path_.LineTo({x, y}, {x, y});
+  }
   void CurveTo(double, double, double, double, double x, double y) override { LineTo(x, y); }
   void Close() override { path_.Close(); }
 
  private:
   Path& path_;
+  std::optional<PointD> start_;
 };
 
 void FillQuad(Context& c, PointD a, PointD b, PointD d, PointD e, Rgb colour) {
