@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/emf/text/font.h"
+#include "platform/emf/text/glyph_raster.h"
 
 using namespace velto::emf::text;
 
@@ -81,8 +82,8 @@ int main() {
       origins.push_back({x, 100});
       x += g.advance;
     }
-    Measure(name, 2000, [&](int) { drawn->Draw(cr, glyphs, origins, 0); });
-    Measure("  the same, rotated 30 degrees", 2000, [&](int) { drawn->Draw(cr, glyphs, origins, 0.5236); });
+    Measure(name, 2000, [&](int) { DrawGlyphs(cr, *drawn, glyphs, origins, 0); });
+    Measure("  the same, rotated 30 degrees", 2000, [&](int) { DrawGlyphs(cr, *drawn, glyphs, origins, 0.5236); });
   }
   cairo_destroy(cr);
   cairo_surface_destroy(surface);

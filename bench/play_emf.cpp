@@ -32,9 +32,13 @@ int main(int argc, char** argv) {
     }
     surface->FillRect({0, 0, width, height}, velto::emf::kWhite);
     velto::emf::PlayMetafile(*surface, *metafile, {0, 0, width, height});
-    surface->Flush();
     const std::string png = (out / in.stem()).string() + ".png";
-    if (cairo_surface_write_to_png(surface->Cairo(), png.c_str()) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_t* image =
+        cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(surface->Row(0)), CAIRO_FORMAT_RGB24,
+                                            width, height, surface->Stride());
+    const cairo_status_t written = cairo_surface_write_to_png(image, png.c_str());
+    cairo_surface_destroy(image);
+    if (written != CAIRO_STATUS_SUCCESS) {
       std::fprintf(stderr, "%s: cannot be written\n", png.c_str());
       ++failed;
     }

@@ -32,16 +32,11 @@ bool PageCanvas::Play(const emf::Metafile& metafile, const emf::RectL& destinati
   return playedToEnd;
 }
 
-uint32_t* PageCanvas::Row(int y) {
-  backend_->surface->Flush();
-  return backend_->surface->Row(y);
-}
+uint32_t* PageCanvas::Row(int y) { return backend_->surface->Row(y); }
 
-const uint32_t* PageCanvas::Row(int y) const {
-  backend_->surface->Flush();
-  return backend_->surface->Row(y);
-}
+const uint32_t* PageCanvas::Row(int y) const { return backend_->surface->Row(y); }
 
-void PageCanvas::Changed() { backend_->surface->MarkDirty(); }
+// The surface keeps no copy of its pixels aside: what was written is what the next drawing sees.
+void PageCanvas::Changed() {}
 
 }  // namespace velto::platform

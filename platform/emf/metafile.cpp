@@ -1,4 +1,4 @@
-#include "platform/emf/metafile.h"
+#include "metafile.h"
 
 #include <fstream>
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/emf/byte_reader.h"
-#include "platform/emf/geometry.h"
+#include "byte_reader.h"
+#include "geometry.h"
 
 namespace velto::emf {
 

@@ -1,4 +1,4 @@
-#include "platform/emf/metafile_recorder.h"
+#include "metafile_recorder.h"
 
 #include <algorithm>
 #include <cstring>

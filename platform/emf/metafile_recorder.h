@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/emf/geometry.h"
+#include "geometry.h"
 
 namespace velto::emf {
 

@@ -1,16 +1,18 @@
-#include "platform/emf/player.h"
+#include "player.h"
 
+#include <algorithm>
 #include <chrono>
 
-#include "platform/emf/playback/context.h"
-#include "platform/emf/playback/handlers.h"
+#include "playback/context.h"
+#include "playback/handlers.h"
+#include "playback/raster_device.h"
 
 namespace velto::emf {
 
-bool PlayMetafile(Surface& surface, const Metafile& metafile, const RectL& destination,
+bool PlayMetafile(playback::Device& device, const Metafile& metafile, const RectL& destination,
                   const PlaybackOptions& options) {
   using namespace playback;
-  Context context(surface, metafile.Header(), destination);
+  Context context(device, metafile.Header(), destination);
   double limit = std::clamp(options.timeLimitSeconds, 0.0, 86400.0);
   context.deadline = std::chrono::steady_clock::now() +
                      std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(limit));
@@ -23,9 +25,18 @@ bool PlayMetafile(Surface& surface, const Metafile& metafile, const RectL& desti
     if (!handler) return true;  // records GDI does not draw are passed over
     return handler(context, record);
   });
-  surface.Flush();
-  if (surface.IsMonochrome()) surface.SnapToMonochrome();
   return reachedEnd && !context.timedOut;
+}
+
+bool PlayMetafile(Surface& surface, const Metafile& metafile, const RectL& destination,
+                  const PlaybackOptions& options) {
+  bool complete;
+  {
+    playback::RasterDevice device(surface);
+    complete = PlayMetafile(device, metafile, destination, options);
+  }
+  if (surface.IsMonochrome()) surface.SnapToMonochrome();
+  return complete;
 }
 
 }  // namespace velto::emf

@@ -3,9 +3,9 @@
 // metafile is mapped onto `destination` (device pixels of the surface), and every record is drawn with
 // GDI's semantics beneath that mapping.
 
-#include "platform/emf/geometry.h"
-#include "platform/emf/metafile.h"
-#include "platform/emf/surface.h"
+#include "geometry.h"
+#include "metafile.h"
+#include "surface.h"
 
 namespace velto::emf {
 
@@ -14,8 +14,16 @@ struct PlaybackOptions {
   double timeLimitSeconds = 30.0;
 };
 
+namespace playback {
+class Device;
+}
+
 // True when the playback ran to the end of the metafile.
 bool PlayMetafile(Surface& surface, const Metafile& metafile, const RectL& destination,
+                  const PlaybackOptions& options = {});
+
+// The same onto any drawing device (playback/device.h); `destination` is in the device's pixels.
+bool PlayMetafile(playback::Device& device, const Metafile& metafile, const RectL& destination,
                   const PlaybackOptions& options = {});
 
 }  // namespace velto::emf

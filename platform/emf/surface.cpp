@@ -1,4 +1,4 @@
-#include "platform/emf/surface.h"
+#include "surface.h"
 
 #include <algorithm>
 
@@ -7,24 +7,11 @@ namespace velto::emf {
 std::unique_ptr<Surface> Surface::Create(int width, int height, Kind kind) {
   if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return nullptr;
   if (uint64_t(width) * uint64_t(height) * 4 > kMaxSurfaceBytes) return nullptr;
-  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-  if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(s);
-    return nullptr;
-  }
-  return std::unique_ptr<Surface>(new Surface(s, width, height, kind));
-}
-
-Surface::~Surface() { cairo_surface_destroy(surface_); }
-
-uint32_t* Surface::Row(int y) {
-  return reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(surface_) +
-                                     static_cast<size_t>(y) * cairo_image_surface_get_stride(surface_));
-}
-
-const uint32_t* Surface::Row(int y) const {
-  return reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(surface_) +
-                                           static_cast<size_t>(y) * cairo_image_surface_get_stride(surface_));
+  // calloc: large pages come as untouched zero pages, cleared only where drawn.
+  std::unique_ptr<uint32_t, FreeDeleter> pixels(
+      static_cast<uint32_t*>(std::calloc(static_cast<size_t>(width) * static_cast<size_t>(height), 4)));
+  if (!pixels) return nullptr;
+  return std::unique_ptr<Surface>(new Surface(std::move(pixels), width, height, kind));
 }
 
 namespace {
@@ -40,30 +27,24 @@ Span Clip(const RectL& r, int width, int height) {
 }  // namespace
 
 void Surface::FillRect(const RectL& rect, Rgb colour) {
-  Flush();
   Span s = Clip(rect, width_, height_);
   if (IsMonochrome()) colour = MonochromeOf(colour);
   for (int y = s.y0; y < s.y1; ++y) std::fill(Row(y) + s.x0, Row(y) + std::max(s.x0, s.x1), colour & 0xFFFFFF);
-  MarkDirty();
 }
 
 void Surface::InvertRect(const RectL& rect) {
-  Flush();
   Span s = Clip(rect, width_, height_);
   for (int y = s.y0; y < s.y1; ++y) {
     uint32_t* row = Row(y);
     for (int x = s.x0; x < s.x1; ++x) row[x] = ~row[x] & 0xFFFFFF;
   }
-  MarkDirty();
 }
 
 void Surface::SnapToMonochrome() {
-  Flush();
   for (int y = 0; y < height_; ++y) {
     uint32_t* row = Row(y);
     for (int x = 0; x < width_; ++x) row[x] = MonochromeOf(row[x] & 0xFFFFFF);
   }
-  MarkDirty();
 }
 
 }  // namespace velto::emf

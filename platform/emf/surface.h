@@ -1,15 +1,16 @@
 #pragma once
 // The off-screen bitmap that metafiles are played into: a colour bitmap as the screen holds it, or a
-// monochrome one. Both keep 32-bit xRGB pixels (cairo's RGB24) so that one drawing path serves both;
-// on a monochrome surface every pixel is pure black or pure white once drawing has finished.
-
-#include <cairo.h>
+// monochrome one. Both keep 32-bit xRGB pixels, rows packed one after the other, so that one drawing
+// path serves both; on a monochrome surface every pixel is pure black or pure white once drawing has
+// finished. A new surface is black.
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <utility>
 
-#include "platform/emf/colour.h"
-#include "platform/emf/geometry.h"
+#include "colour.h"
+#include "geometry.h"
 
 namespace velto::emf {
 
@@ -23,7 +24,6 @@ class Surface {
 
   // No surface when a side is not positive, the size passes the limits, or memory runs out.
   static std::unique_ptr<Surface> Create(int width, int height, Kind kind);
-  ~Surface();
   Surface(const Surface&) = delete;
   Surface& operator=(const Surface&) = delete;
 
@@ -32,10 +32,11 @@ class Surface {
   Kind GetKind() const { return kind_; }
   bool IsMonochrome() const { return kind_ == Kind::Monochrome; }
 
-  cairo_surface_t* Cairo() const { return surface_; }
-  // Row y from the top; 32-bit pixels 0x00RRGGBB (the top byte carries no meaning).
-  uint32_t* Row(int y);
-  const uint32_t* Row(int y) const;
+  // Row y from the top; 32-bit pixels 0x00RRGGBB (the top byte carries no meaning). Rows follow one
+  // another without gaps: Stride() bytes apart.
+  uint32_t* Row(int y) { return pixels_.get() + static_cast<size_t>(y) * static_cast<size_t>(width_); }
+  const uint32_t* Row(int y) const { return pixels_.get() + static_cast<size_t>(y) * static_cast<size_t>(width_); }
+  int Stride() const { return width_ * 4; }
   Rgb Pixel(int x, int y) const { return Row(y)[x] & 0xFFFFFF; }
   void SetPixel(int x, int y, Rgb colour) { Row(y)[x] = colour & 0xFFFFFF; }
 
@@ -46,14 +47,17 @@ class Surface {
   // Maps every pixel to black or white; used after drawing into a monochrome surface.
   void SnapToMonochrome();
 
-  // Call before reading pixels after cairo has drawn, and after writing pixels directly.
-  void Flush() const { cairo_surface_flush(surface_); }
-  void MarkDirty() { cairo_surface_mark_dirty(surface_); }
+  // Drawing finishes every operation before it returns: the pixels can be read at any time. Kept for
+  // readers that flush before reading.
+  void Flush() const {}
 
  private:
-  Surface(cairo_surface_t* surface, int width, int height, Kind kind)
-      : surface_(surface), width_(width), height_(height), kind_(kind) {}
-  cairo_surface_t* surface_;
+  struct FreeDeleter {
+    void operator()(uint32_t* p) const { std::free(p); }
+  };
+  Surface(std::unique_ptr<uint32_t, FreeDeleter> pixels, int width, int height, Kind kind)
+      : pixels_(std::move(pixels)), width_(width), height_(height), kind_(kind) {}
+  std::unique_ptr<uint32_t, FreeDeleter> pixels_;
   int width_;
   int height_;
   Kind kind_;

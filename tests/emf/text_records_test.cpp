@@ -169,5 +169,24 @@ TEST(TextRecords, AdvancedTextTurnsGlyphsByOrientationAndTheBaselineByEscapement
   EXPECT_LE(compatible.Height(), 12);
 }
 
+TEST(TextRecords, TextInAPathLeavesLinesAfterItToTheCurrentPosition) {
+  auto rec = PixelRecorder();
+  rec.CreateFont(1, -30, 400, u"Arial").SelectObject(1);
+  rec.Add(emf::EMR_BEGINPATH);
+  rec.MoveTo({10, 90});
+  rec.ExtTextOutW({20, 10}, u"O");
+  rec.LineTo({90, 90});
+  rec.Add(emf::EMR_ENDPATH);
+  rec.Add(emf::EMR_STROKEPATH, emf::RecordBytes().Rect({0, 0, 100, 100}));
+  auto drawn = PlayRecording(rec);
+  // The line starts where MOVETOEX left the pen, not at a point of the glyph's outline.
+  for (int x : {10, 30, 60, 89}) EXPECT_EQ(drawn->Pixel(x, 90), emf::kBlack) << x;
+  // Nothing between the glyph and the line.
+  int stray = 0;
+  for (int y = 50; y < 88; ++y)
+    for (int x = 0; x < 100; ++x) stray += drawn->Pixel(x, y) != emf::kWhite;
+  EXPECT_EQ(stray, 0);
+}
+
 }  // namespace
 }  // namespace velto::test

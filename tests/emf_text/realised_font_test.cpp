@@ -13,6 +13,8 @@
 #include <thread>
 
 #include "platform/emf/text/font.h"
+#include "platform/emf/text/glyph_path.h"
+#include "platform/emf/text/glyph_raster.h"
 
 namespace velto::emf::text {
 namespace {
@@ -122,7 +124,7 @@ TEST(RealisedFont, CharactersTheFaceLacksComeFromAFallbackFace) {
   Canvas canvas(200, 60);
   cairo_set_source_rgb(canvas.Cr(), 0, 0, 0);
   const std::vector<Glyph> chinese(glyphs.begin() + 1, glyphs.begin() + 2);
-  font->Draw(canvas.Cr(), chinese, Layout(chinese, 10, 40), 0);
+  DrawGlyphs(canvas.Cr(), *font, chinese, Layout(chinese, 10, 40), 0);
   EXPECT_GT(canvas.InkOf(0x000000).count, 40);
 }
 
@@ -163,7 +165,7 @@ TEST(RealisedFont, GlyphsAreDrawnInExactColoursOnly) {
       Canvas canvas(300, 50);
       cairo_set_source_rgb(canvas.Cr(), 1, 0, 0);
       const auto glyphs = font->MapText(u"Agile fox \u6253\u5370");
-      font->Draw(canvas.Cr(), glyphs, Layout(glyphs, 5.4, 30.6), 0);
+      DrawGlyphs(canvas.Cr(), *font, glyphs, Layout(glyphs, 5.4, 30.6), 0);
       const Canvas::Ink ink = canvas.InkOf(0xFF0000);
       EXPECT_GT(ink.count, 100) << font->FamilyName();
       EXPECT_TRUE(ink.onlyExactColours) << font->FamilyName();
@@ -176,7 +178,7 @@ std::set<uint32_t> GreysOf(const RealisedFont& font, std::u16string_view text) {
   Canvas canvas(400, 80);
   cairo_set_source_rgb(canvas.Cr(), 0, 0, 0);
   const auto glyphs = font.MapText(text);
-  font.Draw(canvas.Cr(), glyphs, Layout(glyphs, 5, 60), 0);
+  DrawGlyphs(canvas.Cr(), font, glyphs, Layout(glyphs, 5, 60), 0);
   std::set<uint32_t> greys;
   for (int y = 0; y < canvas.Height(); ++y)
     for (int x = 0; x < canvas.Width(); ++x)
@@ -207,7 +209,7 @@ TEST(RealisedFont, InkSitsOnTheBaselineWithinTheCell) {
   Canvas canvas(200, 100);
   cairo_set_source_rgb(canvas.Cr(), 0, 0, 0);
   const auto glyphs = font->MapText(u"Hxg");
-  font->Draw(canvas.Cr(), glyphs, Layout(glyphs, 20, 60), 0);
+  DrawGlyphs(canvas.Cr(), *font, glyphs, Layout(glyphs, 20, 60), 0);
   const Canvas::Ink ink = canvas.InkOf(0);
   EXPECT_GE(ink.top, 60 - font->Metrics().ascent);
   EXPECT_LE(ink.bottom, 60 + font->Metrics().descent);
@@ -225,7 +227,7 @@ TEST(RealisedFont, EscapementTurnsTheTextAboutTheOrigin) {
 
   Canvas up(200, 200);  // 90°: the text runs upwards, its tops to the left
   cairo_set_source_rgb(up.Cr(), 0, 0, 1);
-  font->Draw(up.Cr(), glyphs, Layout(glyphs, 100, 150, quarter), quarter);
+  DrawGlyphs(up.Cr(), *font, glyphs, Layout(glyphs, 100, 150, quarter), quarter);
   Canvas::Ink ink = up.InkOf(0x0000FF);
   ASSERT_GT(ink.count, 50);
   EXPECT_TRUE(ink.onlyExactColours);
@@ -237,7 +239,7 @@ TEST(RealisedFont, EscapementTurnsTheTextAboutTheOrigin) {
 
   Canvas down(200, 200);  // 270°: downwards, tops to the right
   cairo_set_source_rgb(down.Cr(), 0, 0, 1);
-  font->Draw(down.Cr(), glyphs, Layout(glyphs, 100, 30, -quarter), -quarter);
+  DrawGlyphs(down.Cr(), *font, glyphs, Layout(glyphs, 100, 30, -quarter), -quarter);
   ink = down.InkOf(0x0000FF);
   EXPECT_GE(ink.top, 29);
   EXPECT_GT(ink.bottom, 30 + length * 0.7);
@@ -251,7 +253,7 @@ TEST(RealisedFont, OutlinesFollowTheGlyphsAndLeaveDrawingToTheCaller) {
   Canvas canvas(200, 100);
   cairo_t* cr = canvas.Cr();
   cairo_new_path(cr);
-  font->AppendOutlines(cr, glyphs, Layout(glyphs, 10, 70), 0);
+  AppendGlyphOutlines(cr, *font, glyphs, Layout(glyphs, 10, 70), 0);
   double x1, y1, x2, y2;
   cairo_path_extents(cr, &x1, &y1, &x2, &y2);
   EXPECT_GE(x1, 10);
@@ -264,6 +266,35 @@ TEST(RealisedFont, OutlinesFollowTheGlyphsAndLeaveDrawingToTheCaller) {
   EXPECT_GT(canvas.InkOf(0).count, 200);
 }
 
+// Counts what a flattened outline is made of and where its points lie.
+struct FlatCount final : OutlineSink {
+  int moves = 0, lines = 0, curves = 0, closes = 0;
+  bool open = false, lineOutsideContour = false;
+  double minY = 1e9, maxY = -1e9;
+  void Point(double y) { minY = std::min(minY, y), maxY = std::max(maxY, y); }
+  void MoveTo(double, double y) override { ++moves, open = true, Point(y); }
+  void LineTo(double, double y) override {
+    ++lines, Point(y);
+    if (!open) lineOutsideContour = true;
+  }
+  void CurveTo(double, double, double, double, double, double) override { ++curves; }
+  void Close() override { ++closes, open = false; }
+};
+
+TEST(RealisedFont, FlattenedOutlinesAreClosedContoursOfLinesOnly) {
+  const auto font = RealiseFont(Face(u"Arial"), -40, 0);
+  const auto glyphs = font->MapText(u"OS");
+  FlatCount flat;
+  FlattenGlyphOutlines(*font, glyphs, Layout(glyphs, 10, 70), GlyphMatrix{}, flat);
+  EXPECT_EQ(flat.curves, 0);
+  EXPECT_EQ(flat.closes, 3);  // the O's two contours and the S
+  EXPECT_GE(flat.moves, flat.closes);
+  EXPECT_FALSE(flat.lineOutsideContour);
+  EXPECT_GT(flat.lines, 40);  // curves came as many short lines
+  EXPECT_NEAR(flat.minY, 70 - 40 * 0.74, 3);
+  EXPECT_NEAR(flat.maxY, 70, 2);
+}
+
 TEST(RealisedFont, LargeTextIsFilledAsPathsInExactColoursAndKeepsTheCallersPath) {
   const auto font = RealiseFont(Face(u"Times New Roman"), -600, 0);
   const auto glyphs = font->MapText(u"T");
@@ -272,7 +303,7 @@ TEST(RealisedFont, LargeTextIsFilledAsPathsInExactColoursAndKeepsTheCallersPath)
   cairo_move_to(cr, 1, 1);
   cairo_line_to(cr, 2, 2);
   cairo_set_source_rgb(cr, 0, 0.5, 0);
-  font->Draw(cr, glyphs, Layout(glyphs, 10, 600), 0);
+  DrawGlyphs(cr, *font, glyphs, Layout(glyphs, 10, 600), 0);
   const Canvas::Ink ink = canvas.InkOf(0x008000);
   EXPECT_GT(ink.count, 10000);
   EXPECT_TRUE(ink.onlyExactColours);
@@ -289,19 +320,19 @@ TEST(RealisedFont, HostileSizesNeitherCrashNorDrawNonsense) {
     const auto font = RealiseFont(Face(u"Arial"), height, std::numeric_limits<double>::infinity());
     ASSERT_NE(font, nullptr);
     const auto glyphs = font->MapText(u"Hi");
-    font->Draw(canvas.Cr(), glyphs, Layout(glyphs, 10, 50), 1e300);
+    DrawGlyphs(canvas.Cr(), *font, glyphs, Layout(glyphs, 10, 50), 1e300);
     EXPECT_TRUE(std::isfinite(font->Metrics().ascent));
   }
   // Fonts under a pixel draw nothing at all.
   Canvas tiny(100, 100);
   const auto font = RealiseFont(Face(u"Arial"), -0.6, 0);
   const auto glyphs = font->MapText(u"Hi");
-  font->Draw(tiny.Cr(), glyphs, Layout(glyphs, 10, 50), 0);
+  DrawGlyphs(tiny.Cr(), *font, glyphs, Layout(glyphs, 10, 50), 0);
   EXPECT_EQ(tiny.InkOf(0).count, 0);
   // Mismatched spans and non-finite origins are ignored, not read past.
   const GlyphOrigin bad[] = {{std::nan(""), 5}};
-  font->Draw(tiny.Cr(), glyphs, bad, 0);
-  RealiseFont(Face(u"Arial"), -12, 0)->Draw(tiny.Cr(), glyphs, bad, 0);
+  DrawGlyphs(tiny.Cr(), *font, glyphs, bad, 0);
+  DrawGlyphs(tiny.Cr(), *RealiseFont(Face(u"Arial"), -12, 0), glyphs, bad, 0);
 }
 
 TEST(RealisedFont, BoldWithoutABoldCutIsEmboldened) {
@@ -313,8 +344,8 @@ TEST(RealisedFont, BoldWithoutABoldCutIsEmboldened) {
   Canvas a(60, 40), c(60, 40);
   cairo_set_source_rgb(a.Cr(), 0, 0, 0);
   cairo_set_source_rgb(c.Cr(), 0, 0, 0);
-  regular->Draw(a.Cr(), r, Layout(r, 5, 30), 0);
-  bold->Draw(c.Cr(), b, Layout(b, 5, 30), 0);
+  DrawGlyphs(a.Cr(), *regular, r, Layout(r, 5, 30), 0);
+  DrawGlyphs(c.Cr(), *bold, b, Layout(b, 5, 30), 0);
   EXPECT_GT(c.InkOf(0).count, a.InkOf(0).count);
   // A face with a bold cut uses it.
   EXPECT_EQ(RealiseFont(Face(u"Arial", 700), -24, 0)->FamilyName(), "Liberation Sans");
@@ -327,8 +358,8 @@ TEST(RealisedFont, ItalicWithoutAnItalicCutIsSlanted) {
   Canvas a(60, 50), b(60, 50);
   cairo_set_source_rgb(a.Cr(), 0, 0, 0);
   cairo_set_source_rgb(b.Cr(), 0, 0, 0);
-  upright->Draw(a.Cr(), glyphs, Layout(glyphs, 20, 40), 0);
-  slanted->Draw(b.Cr(), glyphs, Layout(glyphs, 20, 40), 0);
+  DrawGlyphs(a.Cr(), *upright, glyphs, Layout(glyphs, 20, 40), 0);
+  DrawGlyphs(b.Cr(), *slanted, glyphs, Layout(glyphs, 20, 40), 0);
   const Canvas::Ink straight = a.InkOf(0), leaning = b.InkOf(0);
   ASSERT_GT(straight.count, 20);
   // The stem of I leans right: the slanted ink spans more columns, and not fewer rows.
@@ -371,7 +402,7 @@ TEST(RealisedFont, SeveralThreadsCanShareFontsAndCaches) {
       for (int i = 0; i < 40; ++i) {
         const auto font = RealiseFont(Face(i % 2 ? u"Arial" : u"SimSun", 400, false, 134), -12 - (i + t) % 5, 0);
         const auto glyphs = font->MapText(u"Ab\u6253\u5370");
-        font->Draw(canvas.Cr(), glyphs, Layout(glyphs, 5, 30), (i % 3) * 0.5);
+        DrawGlyphs(canvas.Cr(), *font, glyphs, Layout(glyphs, 5, 30), (i % 3) * 0.5);
       }
       if (canvas.InkOf(0).count > 0) ++inked;
     });

@@ -1,4 +1,4 @@
-#include "platform/emf/playback/ansi_text.h"
+#include "playback/ansi_text.h"
 
 #include <iconv.h>
 

@@ -1,9 +1,10 @@
-#include "platform/emf/playback/context.h"
+#include "playback/context.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/emf/playback/ellipse.h"
+#include "playback/ellipse.h"
+#include "playback/scan_fill.h"
 
 namespace velto::emf::playback {
 namespace {
@@ -64,8 +65,8 @@ std::vector<double> GeometricDashes(const Pen& pen, int width, WidenCap cap) {
 
 }  // namespace
 
-Context::Context(Surface& surface, const MetafileHeader& h, const RectL& destination)
-    : device(surface), header(h), playback(PlaybackTransform(h, destination)), objects(h.handles) {
+Context::Context(Device& target, const MetafileHeader& h, const RectL& destination)
+    : device(target), header(h), playback(PlaybackTransform(h, destination)), objects(h.handles) {
   // A fresh memory context: black pen, white brush, system font.
   dc.pen = std::get<std::shared_ptr<Pen>>(StockObject(7));
   dc.brush = std::get<std::shared_ptr<Brush>>(StockObject(0));
@@ -225,8 +226,8 @@ void Context::DrawFigures(std::vector<Figure> figures, bool fill, bool stroke) {
       std::vector<Figure> closed = figures;
       for (auto& f : closed) f.closed = true;
       for (auto& f : WidenFigures(closed, frame)) outline.push_back(std::move(f.points));
-      Region interior = Region::Combine(device.RegionOfPolygons(inside, dc.fillMode == kWinding),
-                                        device.RegionOfPolygons(outline, true), RegionOp::Diff);
+      Region interior = Region::Combine(RegionOfPolygons(inside, dc.fillMode == kWinding, device.Bounds()),
+                                        RegionOfPolygons(outline, true, device.Bounds()), RegionOp::Diff);
       device.FillRegion(interior, BrushSource(), dc.rop2);
     } else {
       FillFigures(figures, BrushSource());

@@ -1,15 +1,15 @@
 #pragma once
-// Everything one playback works with: the device, the drawing state and its SaveDC stack, the object
+// Everything one playback works with: the device drawn on, the drawing state and its SaveDC stack, the object
 // table and the playback transform from the recording device onto the surface.
 
 #include <chrono>
 #include <vector>
 
-#include "platform/emf/metafile.h"
-#include "platform/emf/playback/dc_state.h"
-#include "platform/emf/playback/device.h"
-#include "platform/emf/playback/fill_source.h"
-#include "platform/emf/playback/widen.h"
+#include "metafile.h"
+#include "playback/dc_state.h"
+#include "playback/device.h"
+#include "playback/fill_source.h"
+#include "playback/widen.h"
 
 namespace velto::emf::playback {
 
@@ -23,9 +23,9 @@ size_t StateBytes(const DcState& state);
 
 class Context {
  public:
-  Context(Surface& surface, const MetafileHeader& header, const RectL& destination);
+  Context(Device& device, const MetafileHeader& header, const RectL& destination);
 
-  Device device;
+  Device& device;
   const MetafileHeader& header;
   Xform playback;  // recording-device pixels → surface pixels
   DcState dc;

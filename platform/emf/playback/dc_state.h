@@ -4,11 +4,11 @@
 #include <memory>
 #include <optional>
 
-#include "platform/emf/geometry.h"
-#include "platform/emf/playback/objects.h"
-#include "platform/emf/playback/path.h"
-#include "platform/emf/playback/region.h"
-#include "platform/emf/playback/transform.h"
+#include "geometry.h"
+#include "playback/objects.h"
+#include "playback/path.h"
+#include "playback/region.h"
+#include "playback/transform.h"
 
 namespace velto::emf::playback {
 

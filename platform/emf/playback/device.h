@@ -1,31 +1,37 @@
 #pragma once
-// The drawing device under the player: fills, cosmetic and geometric strokes, bitmaps and glyphs on the
-// surface, under the clip region, with GDI's raster operations and without anti-aliasing. Plain copies
-// go straight through cairo; other raster operations render coverage into a mask and combine per pixel.
+// What the player draws on: fills with a brush, cosmetic and geometric strokes, positioned glyphs,
+// images, gradients and regions, under a clip region. Everything arrives in device pixels, already laid
+// out by the player: transforms, text layout and pen geometry stay above the device. A raster device
+// (raster_device.h) draws pixels exactly as GDI does; other devices draw what they can and say in
+// Caps() what they cannot.
 
-#include <cairo.h>
-
-#include <functional>
+#include <memory>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <vector>
 
-#include "platform/emf/playback/fill_source.h"
-#include "platform/emf/playback/image.h"
-#include "platform/emf/playback/path.h"
-#include "platform/emf/playback/region.h"
-#include "platform/emf/playback/transform.h"
-#include "platform/emf/playback/wide_stroke.h"
-#include "platform/emf/surface.h"
+#include "colour.h"
+#include "geometry.h"
+#include "playback/device_coordinates.h"
+#include "playback/fill_source.h"
+#include "playback/image.h"
+#include "playback/path.h"
+#include "playback/region.h"
+#include "playback/transform.h"
+#include "playback/wide_stroke.h"
+#include "text/font.h"
 
 namespace velto::emf::playback {
 
-// Device coordinates reach cairo within ±2^22 pixels, so that its 24.8 fixed point never overflows,
-// not even in differences of two coordinates.
-inline constexpr double kMaxDeviceCoordinate = 4194304.0;
-
-struct PointI {
-  int x = 0;
-  int y = 0;
+// What a device can do beyond painting with plain copies.
+struct DeviceCaps {
+  bool rasterOps = false;    // raster operations other than copy (R2_XORPEN, SRCINVERT, DSTINVERT ...)
+  bool floodFill = false;    // EXTFLOODFILL, which reads the pixels around its start point
+  bool pixelAccess = false;  // per-pixel reads and writes: exact SetPixel, InvertRegion
+  // Stretched bitmaps are resampled to device pixels as GDI's stretch modes pick them; a device
+  // without it takes every bitmap at its own resolution.
+  bool pixelStretch = false;
 };
 
 // A cosmetic pen's look: one pixel wide, dashes in device pixels.
@@ -44,76 +50,71 @@ struct GeometricStroke {
   uint32_t rop2 = 13;
 };
 
+// Glyphs laid out on the device: each glyph at its baseline origin, turned, slanted or mirrored by
+// `matrix`, in one colour. The realised font carries the face, the size and the glyph masks.
+struct GlyphRun {
+  std::shared_ptr<const text::RealisedFont> font;
+  std::span<const text::Glyph> glyphs;
+  std::span<const text::GlyphOrigin> origins;  // device pixels, one per glyph
+  text::GlyphMatrix matrix;
+  Rgb colour = kBlack;
+  std::u16string_view chars;  // the characters drawn, when the record gave characters rather than glyphs
+};
+
+// A colour of a gradient's end, each channel 0..1 (beyond 1 counts as 1).
+struct GradientColour {
+  double r = 0, g = 0, b = 0;
+};
+
 class Device {
  public:
-  explicit Device(Surface& surface);
-  ~Device();
-  Device(const Device&) = delete;
-  Device& operator=(const Device&) = delete;
+  virtual ~Device() = default;
 
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  bool IsMonochrome() const { return surface_.IsMonochrome(); }
+  virtual DeviceCaps Caps() const = 0;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // A 1-bit device: text takes no grey edges.
+  virtual bool IsMonochrome() const = 0;
+  RectL Bounds() const { return RectL{0, 0, Width(), Height()}; }
 
-  // The effective clip (clip ∩ meta region); no value: the whole surface.
-  void SetClip(const std::optional<Region>& clip);
+  // The effective clip (clip ∩ meta region); no value: the whole device.
+  virtual void SetClip(const std::optional<Region>& clip) = 0;
+  // The clip cut to the device (the whole device when unclipped).
+  virtual Region ClipRegionOrSurface() const = 0;
+  // The part of the device that drawing can reach: the clip's bounding box, cut to the device.
+  virtual RectL ClipBounds() const = 0;
 
-  void FillPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding, const FillSource& source,
-                    uint32_t rop2);
-  void FillRegion(const Region& region, const FillSource& source, uint32_t rop2);
+  virtual void FillPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding,
+                            const FillSource& source, uint32_t rop2) = 0;
+  virtual void FillRegion(const Region& region, const FillSource& source, uint32_t rop2) = 0;
   // A polyline of device pixels, each segment without its last pixel; `closed` joins the end to the start.
   // `phase` carries the dash position from one call to the next.
-  void StrokeCosmetic(const std::vector<PointI>& points, bool closed, const CosmeticStroke& stroke, int& phase);
-  // Figures of device points (rounded to whole pixels here) with a pen at least two pixels wide.
-  void StrokeGeometric(const std::vector<Figure>& figures, const GeometricStroke& stroke, const FillSource& source);
+  virtual void StrokeCosmetic(const std::vector<PointI>& points, bool closed, const CosmeticStroke& stroke,
+                              int& phase) = 0;
+  // Figures of device points (rounded to whole pixels by the device) with a pen at least two pixels wide.
+  virtual void StrokeGeometric(const std::vector<Figure>& figures, const GeometricStroke& stroke,
+                               const FillSource& source) = 0;
+  virtual void DrawGlyphs(const GlyphRun& run) = 0;
 
   // Draws the image's pixels mapped by `imageToDevice` into the parallelogram `destination` (device
   // points, 4 corners), combined with the pattern and destination by the ternary raster operation.
-  // `smooth` averages pixels (halftone stretching). `transparentKey` leaves source pixels of that colour out.
-  void DrawImage(const Image& image, const Xform& imageToDevice, const std::vector<PointD>& destination,
-                 uint32_t rop3, const FillSource* pattern, bool smooth,
-                 std::optional<Rgb> transparentKey = std::nullopt, bool blend = false, double constantAlpha = 1);
+  // `smooth` averages pixels (halftone stretching). `transparentKey` leaves source pixels of that colour
+  // out; `blend` composites the premultiplied pixels at `constantAlpha`.
+  virtual void DrawImage(const Image& image, const Xform& imageToDevice, const std::vector<PointD>& destination,
+                         uint32_t rop3, const FillSource* pattern, bool smooth,
+                         std::optional<Rgb> transparentKey = std::nullopt, bool blend = false,
+                         double constantAlpha = 1) = 0;
+  // The rectangle [x0, x1) × [y0, y1) shaded linearly from `first` at its left edge (top edge when
+  // `vertical`) to `second` at the opposite one.
+  virtual void FillGradientRect(double x0, double y0, double x1, double y1, bool vertical,
+                                const GradientColour& first, const GradientColour& second) = 0;
 
-  void SetPixel(int x, int y, Rgb colour);
+  virtual void SetPixel(int x, int y, Rgb colour) = 0;
   // EXTFLOODFILL: paints with `source` the 4-connected area around (x, y) that is bounded by pixels of
   // `colour` (border mode) or made of pixels of `colour` (surface mode), within the clip. False when the
-  // start point is outside the clip or not part of such an area.
-  bool FloodFill(int x, int y, Rgb colour, bool fillSurface, const FillSource& source, uint32_t rop2);
-  void InvertRegion(const Region& region);
-
-  // A cairo context with identity matrix, no anti-aliasing and the clip set, for glyphs.
-  cairo_t* Context() { return cr_; }
-  // Turns the clip into a region of the surface (the whole surface when unclipped).
-  Region ClipRegionOrSurface() const;
-  // Rasterises polygons into a region (for clip paths).
-  Region RegionOfPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding) const;
-  // The part of the surface that drawing can reach: the clip's bounding box, cut to the surface.
-  RectL ClipBounds() const;
-
- private:
-  void AddPolygons(cairo_t* cr, const std::vector<std::vector<PointD>>& polygons) const;
-  void ApplyClip(cairo_t* cr, int dx, int dy) const;
-  // Renders coverage with `draw` into a mask over `box` (already cut to the clip) and calls `combine`
-  // for every covered pixel with its row pointer.
-  void ForEachCovered(RectL box, const std::function<void(cairo_t*)>& draw,
-                      const std::function<void(int x, int y, uint32_t& pixel)>& combine);
-  void SetSource(cairo_t* cr, const FillSource& source, double dx, double dy);
-  void PaintSpan(int y, int x0, int x1, const FillSource& source, uint32_t rop2);
-  // Paints united spans cut to the clip.
-  void PaintSpans(const SpanSet& spans, const FillSource& source, uint32_t rop2);
-  bool InClip(int x, int y) const { return !clip_ || clip_->Contains(x, y); }
-
-  Surface& surface_;
-  int width_;
-  int height_;
-  cairo_t* cr_;
-  std::optional<Region> clip_;
+  // start point is outside the clip or not part of such an area, or the device cannot read its pixels.
+  virtual bool FloodFill(int x, int y, Rgb colour, bool fillSurface, const FillSource& source, uint32_t rop2) = 0;
+  virtual void InvertRegion(const Region& region) = 0;
 };
-
-inline double ClampCoordinate(double v) {
-  if (!(v > -kMaxDeviceCoordinate)) return -kMaxDeviceCoordinate;  // NaN goes low too
-  if (v > kMaxDeviceCoordinate) return kMaxDeviceCoordinate;
-  return v;
-}
 
 }  // namespace velto::emf::playback

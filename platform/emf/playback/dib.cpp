@@ -1,4 +1,4 @@
-#include "platform/emf/playback/dib.h"
+#include "playback/dib.h"
 
 #include <algorithm>
 #include <bit>

@@ -6,8 +6,8 @@
 #include <optional>
 #include <span>
 
-#include "platform/emf/byte_reader.h"
-#include "platform/emf/playback/image.h"
+#include "byte_reader.h"
+#include "playback/image.h"
 
 namespace velto::emf::playback {
 

@@ -1,4 +1,4 @@
-#include "platform/emf/playback/ellipse.h"
+#include "playback/ellipse.h"
 
 #include <algorithm>
 #include <cstdint>

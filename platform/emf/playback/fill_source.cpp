@@ -1,6 +1,6 @@
-#include "platform/emf/playback/fill_source.h"
+#include "playback/fill_source.h"
 
-#include "platform/emf/playback/dc_state.h"
+#include "playback/dc_state.h"
 
 namespace velto::emf::playback {
 

@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "platform/emf/geometry.h"
-#include "platform/emf/playback/image.h"
-#include "platform/emf/playback/objects.h"
+#include "geometry.h"
+#include "playback/image.h"
+#include "playback/objects.h"
 
 namespace velto::emf::playback {
 

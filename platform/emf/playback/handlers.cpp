@@ -1,4 +1,4 @@
-#include "platform/emf/playback/handlers.h"
+#include "playback/handlers.h"
 
 #include <algorithm>
 #include <cmath>

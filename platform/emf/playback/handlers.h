@@ -5,8 +5,8 @@
 #include <array>
 #include <vector>
 
-#include "platform/emf/metafile.h"
-#include "platform/emf/playback/context.h"
+#include "metafile.h"
+#include "playback/context.h"
 
 namespace velto::emf::playback {
 

@@ -3,10 +3,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/emf/metafile_recorder.h"
-#include "platform/emf/playback/dib.h"
-#include "platform/emf/playback/handlers.h"
-#include "platform/emf/playback/raster_ops.h"
+#include "metafile_recorder.h"
+#include "playback/dib.h"
+#include "playback/handlers.h"
+#include "playback/raster_ops.h"
 
 namespace velto::emf::playback {
 namespace {
@@ -136,7 +136,7 @@ void Blit(Context& c, const Image* image, SourceRect s, PointD d0, PointD d1, Po
   const RectL shown = Intersect(RectL{SaturatingInt(std::min(d0.x, d1.x)), SaturatingInt(std::min(d0.y, d2.y)),
                                       SaturatingInt(std::max(d0.x, d1.x)), SaturatingInt(std::max(d0.y, d2.y))},
                                 c.device.ClipBounds());
-  if (mode != kHalftone && axisAligned && whole(d0) && whole(d1) && whole(d2) && dw >= 1 && dh >= 1 &&
+  if (c.device.Caps().pixelStretch && mode != kHalftone && axisAligned && whole(d0) && whole(d1) && whole(d2) && dw >= 1 && dh >= 1 &&
       dw < (1 << 24) && dh < (1 << 24) && scaled && !key && !blend && !IsEmpty(shown) &&
       double(shown.right - shown.left) * (shown.bottom - shown.top) < 16e6) {
     // Resample as GDI picks (or combines) pixels, then draw one to one.
@@ -378,7 +378,6 @@ bool GradientFill(Context& c, const Record& r) {
     v.push_back({c.ToDevice(I32At(r, at), I32At(r, at + 4)), rd.U16(at + 8).value_or(0) / 65280.0,
                  rd.U16(at + 10).value_or(0) / 65280.0, rd.U16(at + 12).value_or(0) / 65280.0});
   }
-  cairo_t* cr = c.device.Context();
   for (uint32_t i = 0; i < count; ++i) {
     if (c.TimeUp()) break;  // a record may hold a great many pieces
     size_t at = meshAt + i * each;
@@ -428,23 +427,12 @@ bool GradientFill(Context& c, const Record& r) {
       c.device.DrawImage(piece, placed, {p[0], p[1], p[2]}, 0x00CC0020, nullptr, false);
       continue;
     }
-    CairoPatternPtr pattern;
-    cairo_save(cr);
-    cairo_new_path(cr);
-    {
-      double x0 = ClampCoordinate(std::min(v[a].p.x, v[b].p.x)), x1 = ClampCoordinate(std::max(v[a].p.x, v[b].p.x));
-      double y0 = ClampCoordinate(std::min(v[a].p.y, v[b].p.y)), y1 = ClampCoordinate(std::max(v[a].p.y, v[b].p.y));
-      bool vertical = mode == 1;
-      const Vertex& first = vertical ? (v[a].p.y <= v[b].p.y ? v[a] : v[b]) : (v[a].p.x <= v[b].p.x ? v[a] : v[b]);
-      const Vertex& second = &first == &v[a] ? v[b] : v[a];
-      pattern.reset(vertical ? cairo_pattern_create_linear(0, y0, 0, y1) : cairo_pattern_create_linear(x0, 0, x1, 0));
-      cairo_pattern_add_color_stop_rgb(pattern.get(), 0, std::min(first.r, 1.0), std::min(first.g, 1.0), std::min(first.b, 1.0));
-      cairo_pattern_add_color_stop_rgb(pattern.get(), 1, std::min(second.r, 1.0), std::min(second.g, 1.0), std::min(second.b, 1.0));
-      cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
-    }
-    cairo_set_source(cr, pattern.get());
-    cairo_fill(cr);
-    cairo_restore(cr);
+    double x0 = ClampCoordinate(std::min(v[a].p.x, v[b].p.x)), x1 = ClampCoordinate(std::max(v[a].p.x, v[b].p.x));
+    double y0 = ClampCoordinate(std::min(v[a].p.y, v[b].p.y)), y1 = ClampCoordinate(std::max(v[a].p.y, v[b].p.y));
+    bool vertical = mode == 1;
+    const Vertex& first = vertical ? (v[a].p.y <= v[b].p.y ? v[a] : v[b]) : (v[a].p.x <= v[b].p.x ? v[a] : v[b]);
+    const Vertex& second = &first == &v[a] ? v[b] : v[a];
+    c.device.FillGradientRect(x0, y0, x1, y1, vertical, {first.r, first.g, first.b}, {second.r, second.g, second.b});
   }
   return true;
 }

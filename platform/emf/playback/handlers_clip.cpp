@@ -1,8 +1,8 @@
 // Clipping records and the region drawing records.
 #include <cmath>
 
-#include "platform/emf/metafile_recorder.h"
-#include "platform/emf/playback/handlers.h"
+#include "metafile_recorder.h"
+#include "playback/handlers.h"
 
 namespace velto::emf::playback {
 namespace {
@@ -96,7 +96,7 @@ bool PaintRgn(Context& c, const Record& r) {
 bool InvertRgn(Context& c, const Record& r) {
   if (!Fits(r, 28)) return false;
   auto region = ReadRegion(c, r, 28, std::min<size_t>(U32At(r, 24), r.bytes.size() - 28));
-  if (region) c.device.InvertRegion(*region);
+  if (region && c.device.Caps().pixelAccess) c.device.InvertRegion(*region);
   return true;
 }
 

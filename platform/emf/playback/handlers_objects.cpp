@@ -1,7 +1,7 @@
 // Records that create, select and delete pens, brushes, fonts and palettes.
-#include "platform/emf/metafile_recorder.h"
-#include "platform/emf/playback/dib.h"
-#include "platform/emf/playback/handlers.h"
+#include "metafile_recorder.h"
+#include "playback/dib.h"
+#include "playback/handlers.h"
 
 namespace velto::emf::playback {
 namespace {

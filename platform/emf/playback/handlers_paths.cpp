@@ -1,7 +1,8 @@
 // The path bracket and what consumes a path: fill, stroke, clip.
-#include "platform/emf/metafile_recorder.h"
-#include "platform/emf/playback/handlers.h"
-#include "platform/emf/playback/widen.h"
+#include "metafile_recorder.h"
+#include "playback/handlers.h"
+#include "playback/scan_fill.h"
+#include "playback/widen.h"
 
 #include <cmath>
 
@@ -66,7 +67,7 @@ bool SelectClipPath(Context& c, const Record& r) {
   std::vector<std::vector<PointD>> polys;
   for (const auto& f : c.dc.path.figures)
     if (f.points.size() >= 2) polys.push_back(f.points);
-  Region region = c.device.RegionOfPolygons(polys, c.dc.fillMode == kWinding);
+  Region region = RegionOfPolygons(polys, c.dc.fillMode == kWinding, c.device.Bounds());
   c.dc.path = Path{};
   if (mode == 5) {
     c.dc.clip = std::move(region);

@@ -2,8 +2,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "platform/emf/metafile_recorder.h"
-#include "platform/emf/playback/handlers.h"
+#include "metafile_recorder.h"
+#include "playback/handlers.h"
 
 namespace velto::emf::playback {
 namespace {
@@ -314,7 +314,7 @@ bool SetPixel(Context& c, const Record& r) {
 // Floods with the current brush from a point: up to a border colour, or across a surface colour.
 bool ExtFloodFill(Context& c, const Record& r) {
   if (!Fits(r, 24)) return false;
-  if (c.dc.inPath || c.dc.brush->IsNull()) return true;
+  if (c.dc.inPath || c.dc.brush->IsNull() || !c.device.Caps().floodFill) return true;
   constexpr uint32_t kFloodFillSurface = 1;
   PointD p = c.ToDevice(I32At(r, 8), I32At(r, 12));
   auto pixel = [](double v) { return static_cast<int>(std::floor(ClampCoordinate(v) + 0.5)); };

@@ -1,8 +1,8 @@
 // Records that change the drawing state: mapping, transforms, colours, modes, SaveDC/RestoreDC.
 #include <cmath>
 
-#include "platform/emf/metafile_recorder.h"
-#include "platform/emf/playback/handlers.h"
+#include "metafile_recorder.h"
+#include "playback/handlers.h"
 
 namespace velto::emf::playback {
 namespace {

@@ -1,10 +1,12 @@
 // Text records: EXTTEXTOUTW/A, POLYTEXTOUTW/A and SMALLTEXTOUT, placed as GDI places them.
 #include <cmath>
 #include <numbers>
+#include <optional>
 
-#include "platform/emf/metafile_recorder.h"
-#include "platform/emf/playback/ansi_text.h"
-#include "platform/emf/playback/handlers.h"
+#include "metafile_recorder.h"
+#include "playback/ansi_text.h"
+#include "playback/handlers.h"
+#include "text/glyph_path.h"
 
 namespace velto::emf::playback {
 namespace {
@@ -44,6 +46,26 @@ std::shared_ptr<const text::RealisedFont> Realise(const Context& c, const Font& 
   }
   return font.realised;
 }
+
+// Flattened glyph outlines joining the open path (text inside a path bracket). A figure starts only
+// when its first line comes: a move with nothing after it (the flattener ends every outline with one)
+// would leave an open one-point figure that a stroke draws as a dot and a later LINETO continues.
+class PathOutlines final : public text::OutlineSink {
+ public:
+  explicit PathOutlines(Path& path) : path_(path) {}
+  void MoveTo(double x, double y) override { start_ = PointD{x, y}; }
+  void LineTo(double x, double y) override {
+    if (start_) path_.MoveTo(*start_);
+    start_.reset();
+    path_.LineTo({x, y}, {x, y});
+  }
+  void CurveTo(double, double, double, double, double x, double y) override { LineTo(x, y); }
+  void Close() override { path_.Close(); }
+
+ private:
+  Path& path_;
+  std::optional<PointD> start_;
+};
 
 void FillQuad(Context& c, PointD a, PointD b, PointD d, PointD e, Rgb colour) {
   c.device.FillPolygons({{a, b, d, e}}, true, SolidSource(colour), 13);
@@ -198,24 +220,8 @@ void DrawRun(Context& c, const TextRun& run) {
   for (const auto& o : offsets) origins.push_back({start.x + o.x, start.y + o.y});
 
   if (c.dc.inPath) {
-    CairoSurfacePtr scratch(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1));
-    CairoPtr cr(cairo_create(scratch.get()));
-    realised->AppendOutlines(cr.get(), glyphs, origins, glyphMatrix);
-    cairo_path_t* flat = cairo_copy_path_flat(cr.get());
-    if (flat && flat->status == CAIRO_STATUS_SUCCESS) {
-      for (int i = 0; i < flat->num_data; i += flat->data[i].header.length) {
-        const cairo_path_data_t& d = flat->data[i];
-        if (d.header.type == CAIRO_PATH_MOVE_TO) {
-          c.dc.path.MoveTo({flat->data[i + 1].point.x, flat->data[i + 1].point.y});
-        } else if (d.header.type == CAIRO_PATH_LINE_TO) {
-          PointD p{flat->data[i + 1].point.x, flat->data[i + 1].point.y};
-          c.dc.path.LineTo(p, p);
-        } else if (d.header.type == CAIRO_PATH_CLOSE_PATH) {
-          c.dc.path.Close();
-        }
-      }
-    }
-    cairo_path_destroy(flat);
+    PathOutlines outlines(c.dc.path);
+    text::FlattenGlyphOutlines(*realised, glyphs, origins, glyphMatrix, outlines);
     return;
   }
 
@@ -227,12 +233,14 @@ void DrawRun(Context& c, const TextRun& run) {
     auto effective = c.EffectiveClip();
     c.device.SetClip(effective ? Region::Combine(*effective, box, RegionOp::And) : box);
   }
-  cairo_t* cr = c.device.Context();
-  cairo_save(cr);
-  cairo_set_source_rgb(cr, RedOf(c.dc.textColour) / 255.0, GreenOf(c.dc.textColour) / 255.0,
-                       BlueOf(c.dc.textColour) / 255.0);
-  realised->Draw(cr, glyphs, origins, glyphMatrix);
-  cairo_restore(cr);
+  GlyphRun glyphRun;
+  glyphRun.font = realised;
+  glyphRun.glyphs = glyphs;
+  glyphRun.origins = origins;
+  glyphRun.matrix = glyphMatrix;
+  glyphRun.colour = c.dc.textColour;
+  if (!(run.options & kEtoGlyphIndex)) glyphRun.chars = run.chars;
+  c.device.DrawGlyphs(glyphRun);
   // Underline and strike-out run the width of the text.
   auto line = [&](double offsetDown, double thickness) {
     double th = std::max(1.0, std::round(thickness));

@@ -1,10 +1,7 @@
 #pragma once
-// A decoded bitmap: premultiplied ARGB pixels, top row first, ready to be a cairo source.
-
-#include <cairo.h>
+// A decoded bitmap: premultiplied ARGB pixels, top row first.
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 namespace velto::emf::playback {
@@ -26,25 +23,5 @@ struct Image {
 
   uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
-
-// A cairo surface over the image's pixels; the image must outlive it.
-struct CairoSurfaceDeleter {
-  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter>;
-struct CairoDeleter {
-  void operator()(cairo_t* c) const { cairo_destroy(c); }
-};
-using CairoPtr = std::unique_ptr<cairo_t, CairoDeleter>;
-struct CairoPatternDeleter {
-  void operator()(cairo_pattern_t* p) const { cairo_pattern_destroy(p); }
-};
-using CairoPatternPtr = std::unique_ptr<cairo_pattern_t, CairoPatternDeleter>;
-
-inline CairoSurfacePtr WrapImage(Image& image) {
-  return CairoSurfacePtr(cairo_image_surface_create_for_data(
-      reinterpret_cast<unsigned char*>(image.pixels.data()), CAIRO_FORMAT_ARGB32, image.width, image.height,
-      image.width * 4));
-}
 
 }  // namespace velto::emf::playback

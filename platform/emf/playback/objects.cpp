@@ -1,4 +1,4 @@
-#include "platform/emf/playback/objects.h"
+#include "playback/objects.h"
 
 namespace velto::emf::playback {
 namespace {

@@ -8,9 +8,9 @@
 #include <variant>
 #include <vector>
 
-#include "platform/emf/playback/image.h"
-#include "platform/emf/surface.h"
-#include "platform/emf/text/font.h"
+#include "playback/image.h"
+#include "surface.h"
+#include "text/font.h"
 
 namespace velto::emf::playback {
 

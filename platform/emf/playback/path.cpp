@@ -1,4 +1,4 @@
-#include "platform/emf/playback/path.h"
+#include "playback/path.h"
 
 #include <algorithm>
 #include <cmath>

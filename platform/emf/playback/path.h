@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/emf/playback/transform.h"
+#include "playback/transform.h"
 
 namespace velto::emf::playback {
 

@@ -1,4 +1,4 @@
-#include "platform/emf/playback/region.h"
+#include "playback/region.h"
 
 #include <algorithm>
 

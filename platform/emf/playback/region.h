@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/emf/geometry.h"
+#include "geometry.h"
 
 namespace velto::emf::playback {
 

@@ -1,7 +1,9 @@
-#include "platform/emf/playback/scan_fill.h"
+#include "playback/scan_fill.h"
 
 #include <algorithm>
 #include <cmath>
+
+#include "playback/device_coordinates.h"
 
 namespace velto::emf::playback {
 namespace {
@@ -95,6 +97,23 @@ void ScanPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding
       }
     }
   }
+}
+
+Region RegionOfPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding, const RectL& limit) {
+  RectL box = Intersect(BoundsOfPolygons(polygons, 1), limit);
+  if (IsEmpty(box)) return {};
+  std::vector<Region::Band> bands;
+  ScanPolygons(polygons, winding, box, nullptr, [&](int y, int x0, int x1) {
+    if (bands.empty() || bands.back().y0 != y) bands.push_back(Region::Band{y, y + 1, {}});
+    auto& xs = bands.back().xs;
+    if (!xs.empty() && xs.back() >= x0) {
+      xs.back() = std::max(xs.back(), x1);
+    } else {
+      xs.push_back(x0);
+      xs.push_back(x1);
+    }
+  });
+  return Region::FromBands(std::move(bands));
 }
 
 }  // namespace velto::emf::playback

@@ -7,14 +7,17 @@
 #include <functional>
 #include <vector>
 
-#include "platform/emf/geometry.h"
-#include "platform/emf/playback/region.h"
-#include "platform/emf/playback/transform.h"
+#include "geometry.h"
+#include "playback/region.h"
+#include "playback/transform.h"
 
 namespace velto::emf::playback {
 
 // Calls span(y, x0, x1) for every run [x0, x1) of covered pixels inside `limit` (and `clip`, when given).
 void ScanPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding, const RectL& limit,
                   const Region* clip, const std::function<void(int y, int x0, int x1)>& span);
+
+// The pixels of `limit` that the polygons cover, as a region (clip paths, shapes cut by their frame).
+Region RegionOfPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding, const RectL& limit);
 
 }  // namespace velto::emf::playback

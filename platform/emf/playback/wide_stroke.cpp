@@ -1,4 +1,4 @@
-#include "platform/emf/playback/wide_stroke.h"
+#include "playback/wide_stroke.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/emf/playback/ellipse.h"
-#include "platform/emf/playback/scan_fill.h"
+#include "playback/ellipse.h"
+#include "playback/scan_fill.h"
 
 namespace velto::emf::playback {
 namespace {

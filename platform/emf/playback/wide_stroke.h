@@ -9,9 +9,9 @@
 #include <functional>
 #include <vector>
 
-#include "platform/emf/geometry.h"
-#include "platform/emf/playback/transform.h"
-#include "platform/emf/playback/widen.h"
+#include "geometry.h"
+#include "playback/transform.h"
+#include "playback/widen.h"
 
 namespace velto::emf::playback {
 

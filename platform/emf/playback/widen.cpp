@@ -1,4 +1,4 @@
-#include "platform/emf/playback/widen.h"
+#include "playback/widen.h"
 
 #include <algorithm>
 #include <cmath>

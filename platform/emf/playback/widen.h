@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/emf/playback/path.h"
+#include "playback/path.h"
 
 namespace velto::emf::playback {
 

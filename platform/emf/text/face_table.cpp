@@ -1,7 +1,7 @@
 // The face substitution table. Each row names a Windows face and the installed families that stand in
 // for it, best first. The Latin rows use metric-compatible faces (same advance widths, same vertical
 // metrics); the Chinese, Japanese and Korean rows use a face that covers the ideographs.
-#include "platform/emf/text/face_table.h"
+#include "text/face_table.h"
 
 #include <array>
 

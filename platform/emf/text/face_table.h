@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/emf/text/symbol_encoding.h"
+#include "text/symbol_encoding.h"
 
 namespace velto::emf::text {
 

@@ -2,11 +2,12 @@
 // Fonts for metafile text: a Windows LOGFONT realised on our device. The face table maps Windows faces to
 // installed metric-compatible faces; characters the chosen face lacks come from a fallback face.
 // Glyphs are drawn as GDI puts text on a memory bitmap: without anti-aliasing.
-
-#include <cairo.h>
+// A realised font hands out its glyphs as cached masks or as outlines; devices draw them
+// (text/glyph_raster.h draws them with cairo).
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -72,6 +73,46 @@ struct GlyphMatrix {
   bool IsFinite() const;
 };
 
+struct GlyphMask;
+
+// The font file behind a face slot, for devices that embed fonts rather than draw glyph pixels.
+struct FaceSource {
+  std::string path;      // the font file
+  int index = 0;         // the face within a collection
+  double emPixels = 0;   // the em in device pixels, vertically
+  double xScale = 1;     // horizontal stretch of the em
+  bool syntheticBold = false;
+  bool syntheticItalic = false;
+};
+
+// Receives glyph outlines in page coordinates (pixels, y down). Every contour starts with MoveTo and
+// ends with Close.
+class OutlineSink {
+ public:
+  virtual void MoveTo(double x, double y) = 0;
+  virtual void LineTo(double x, double y) = 0;
+  virtual void CurveTo(double x1, double y1, double x2, double y2, double x, double y) = 0;
+  virtual void Close() = 0;
+
+ protected:
+  ~OutlineSink() = default;
+};
+
+// Receives the pixels of positioned glyphs: each glyph's mask (1-bit, or grey through GDI's text gamma)
+// at a whole pixel; glyphs too large to cache as masks come as outlines to fill instead.
+class GlyphRasterSink {
+ public:
+  // The mask's top-left corner lands on page pixel (x, y).
+  virtual void Mask(const GlyphMask& mask, double x, double y) = 0;
+  // The outlines between these two calls are filled together by the nonzero rule, with grey edges
+  // when `antialiased`.
+  virtual OutlineSink& BeginOutlines(bool antialiased) = 0;
+  virtual void EndOutlines() = 0;
+
+ protected:
+  ~GlyphRasterSink() = default;
+};
+
 class RealisedFont {
  public:
   virtual ~RealisedFont() = default;
@@ -82,23 +123,14 @@ class RealisedFont {
   virtual std::vector<Glyph> MapText(std::u16string_view text) const = 0;
   // Glyph indices recorded with ETO_GLYPH_INDEX, taken in the primary face.
   virtual std::vector<Glyph> MapGlyphIndices(std::span<const uint16_t> indices) const = 0;
-  // Fills the glyphs with cr's current source at the given origins, each glyph placed by `matrix`.
-  // cr's matrix is expected to be identity.
-  virtual void Draw(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                    const GlyphMatrix& matrix) const = 0;
-  // Appends the glyph outlines to cr's current path instead of drawing (text inside a path bracket).
-  virtual void AppendOutlines(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                              const GlyphMatrix& matrix) const = 0;
-  // The same with the glyphs turned by `angleRadians` counter-clockwise on the page (escapement),
-  // reflected across their baseline first when `mirrored` (a transform that mirrors the page).
-  void Draw(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-            double angleRadians, bool mirrored = false) const {
-    Draw(cr, glyphs, origins, GlyphMatrix::Turned(angleRadians, mirrored));
-  }
-  void AppendOutlines(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                      double angleRadians, bool mirrored = false) const {
-    AppendOutlines(cr, glyphs, origins, GlyphMatrix::Turned(angleRadians, mirrored));
-  }
+  // Hands the glyphs at the given origins, each placed by `matrix`, to `sink` as a device draws them.
+  virtual void Rasterise(std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
+                         const GlyphMatrix& matrix, GlyphRasterSink& sink) const = 0;
+  // The file and size of face slot `faceSlot` (Glyph::faceSlot); nothing for a slot the font lacks.
+  virtual std::optional<FaceSource> FaceOf(int faceSlot) const = 0;
+  // The unhinted outlines of the glyphs (text inside a path bracket, vector output).
+  virtual void Outlines(std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
+                        const GlyphMatrix& matrix, OutlineSink& sink) const = 0;
 };
 
 // Realises `font` at a size already transformed to device pixels: `pixelHeight` keeps lfHeight's sign

@@ -1,4 +1,4 @@
-#include "platform/emf/text/font_library.h"
+#include "text/font_library.h"
 
 #include <fontconfig/fontconfig.h>
 #include FT_TRUETYPE_TABLES_H

@@ -1,6 +1,6 @@
-#include "platform/emf/text/font_selection.h"
+#include "text/font_selection.h"
 
-#include "platform/emf/text/face_table.h"
+#include "text/face_table.h"
 
 namespace velto::emf::text {
 namespace {

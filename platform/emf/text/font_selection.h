@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/emf/text/font.h"
-#include "platform/emf/text/font_library.h"
-#include "platform/emf/text/symbol_encoding.h"
+#include "text/font.h"
+#include "text/font_library.h"
+#include "text/symbol_encoding.h"
 
 namespace velto::emf::text {
 

@@ -1,4 +1,4 @@
-#include "platform/emf/text/gdi_metrics.h"
+#include "text/gdi_metrics.h"
 
 #include FT_TRUETYPE_TABLES_H
 

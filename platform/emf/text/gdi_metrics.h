@@ -5,7 +5,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include "platform/emf/text/font.h"
+#include "text/font.h"
 
 namespace velto::emf::text {
 

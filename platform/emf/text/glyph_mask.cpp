@@ -1,4 +1,4 @@
-#include "platform/emf/text/glyph_mask.h"
+#include "text/glyph_mask.h"
 
 #include <bit>
 #include <cstdint>
@@ -80,6 +80,12 @@ GlyphMask GreyMaskFromBitmap(const FT_Bitmap& bitmap, int left, int top) {
   }
   cairo_surface_mark_dirty(surface);
   return glyph;
+}
+
+size_t GlyphMask::Bytes() const {
+  if (!mask) return 0;
+  return static_cast<size_t>(cairo_image_surface_get_stride(mask.get())) *
+         static_cast<size_t>(cairo_image_surface_get_height(mask.get()));
 }
 
 }  // namespace velto::emf::text

@@ -6,6 +6,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <cstddef>
 #include <memory>
 
 namespace velto::emf::text {
@@ -18,6 +19,9 @@ struct GlyphMask {
   std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter> mask;  // null for a glyph without ink
   int left = 0;  // from the glyph origin to the mask's left edge, pixels rightwards
   int top = 0;   // from the glyph origin to the mask's top edge, pixels upwards
+
+  // Memory the mask holds, for the cache's limit.
+  size_t Bytes() const;
 };
 
 // Copies a FreeType bitmap (mono, or grey thresholded at half) into a cairo A1 mask.

@@ -1,4 +1,4 @@
-#include "platform/emf/text/glyph_outline.h"
+#include "text/glyph_outline.h"
 
 #include FT_OUTLINE_H
 
@@ -7,8 +7,8 @@
 namespace velto::emf::text {
 namespace {
 
-struct OutlineSink {
-  cairo_t* cr;
+struct Decomposer {
+  OutlineSink& out;
   double originX;
   double originY;
   GlyphMatrix m;
@@ -25,28 +25,28 @@ struct OutlineSink {
 };
 
 int MoveTo(const FT_Vector* to, void* user) {
-  auto* s = static_cast<OutlineSink*>(user);
-  if (s->open) cairo_close_path(s->cr);
+  auto* s = static_cast<Decomposer*>(user);
+  if (s->open) s->out.Close();
   s->Map(to, s->lastX, s->lastY);
-  cairo_move_to(s->cr, s->lastX, s->lastY);
+  s->out.MoveTo(s->lastX, s->lastY);
   s->open = true;
   return 0;
 }
 
 int LineTo(const FT_Vector* to, void* user) {
-  auto* s = static_cast<OutlineSink*>(user);
+  auto* s = static_cast<Decomposer*>(user);
   s->Map(to, s->lastX, s->lastY);
-  cairo_line_to(s->cr, s->lastX, s->lastY);
+  s->out.LineTo(s->lastX, s->lastY);
   return 0;
 }
 
 int ConicTo(const FT_Vector* control, const FT_Vector* to, void* user) {
-  auto* s = static_cast<OutlineSink*>(user);
+  auto* s = static_cast<Decomposer*>(user);
   double cx, cy, x, y;
   s->Map(control, cx, cy);
   s->Map(to, x, y);
   // The quadratic curve as the cubic that traces it.
-  cairo_curve_to(s->cr, s->lastX + 2.0 / 3 * (cx - s->lastX), s->lastY + 2.0 / 3 * (cy - s->lastY),
+  s->out.CurveTo(s->lastX + 2.0 / 3 * (cx - s->lastX), s->lastY + 2.0 / 3 * (cy - s->lastY),
                  x + 2.0 / 3 * (cx - x), y + 2.0 / 3 * (cy - y), x, y);
   s->lastX = x;
   s->lastY = y;
@@ -54,12 +54,12 @@ int ConicTo(const FT_Vector* control, const FT_Vector* to, void* user) {
 }
 
 int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
-  auto* s = static_cast<OutlineSink*>(user);
+  auto* s = static_cast<Decomposer*>(user);
   double x1, y1, x2, y2, x, y;
   s->Map(c1, x1, y1);
   s->Map(c2, x2, y2);
   s->Map(to, x, y);
-  cairo_curve_to(s->cr, x1, y1, x2, y2, x, y);
+  s->out.CurveTo(x1, y1, x2, y2, x, y);
   s->lastX = x;
   s->lastY = y;
   return 0;
@@ -67,12 +67,12 @@ int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
 
 }  // namespace
 
-void AppendGlyphOutline(cairo_t* cr, const FT_Outline& outline, double x, double y, const GlyphMatrix& matrix) {
+void AppendGlyphOutline(OutlineSink& out, const FT_Outline& outline, double x, double y, const GlyphMatrix& matrix) {
   static const FT_Outline_Funcs kFuncs = {MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
-  OutlineSink sink{cr, x, y, matrix};
+  Decomposer sink{out, x, y, matrix};
   FT_Outline copy = outline;  // decomposing does not change it, but the call takes it mutable
   FT_Outline_Decompose(&copy, &kFuncs, &sink);
-  if (sink.open) cairo_close_path(cr);
+  if (sink.open) out.Close();
 }
 
 GlyphMatrix GlyphMatrix::Turned(double angleRadians, bool mirrored) {

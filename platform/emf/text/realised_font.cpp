@@ -13,13 +13,13 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "platform/emf/text/font.h"
-#include "platform/emf/text/font_library.h"
-#include "platform/emf/text/font_selection.h"
-#include "platform/emf/text/gdi_metrics.h"
-#include "platform/emf/text/glyph_outline.h"
-#include "platform/emf/text/glyph_mask.h"
-#include "platform/emf/text/symbol_encoding.h"
+#include "text/font.h"
+#include "text/font_library.h"
+#include "text/font_selection.h"
+#include "text/gdi_metrics.h"
+#include "text/glyph_outline.h"
+#include "text/glyph_mask.h"
+#include "text/symbol_encoding.h"
 
 namespace velto::emf::text {
 namespace {
@@ -107,18 +107,17 @@ class GdiFont final : public RealisedFont {
     return glyphs;
   }
 
-  using RealisedFont::AppendOutlines;
-  using RealisedFont::Draw;
-
-  void Draw(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-            const GlyphMatrix& given) const override {
-    if (cr == nullptr || size_.emPixels <= 0) return;
+  void Rasterise(std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins, const GlyphMatrix& given,
+                 GlyphRasterSink& sink) const override {
+    if (size_.emPixels <= 0) return;
     std::lock_guard lock(FontMutex());
     if (slots_.empty()) return;
     const GlyphMatrix matrix = given.IsFinite() ? given : GlyphMatrix{};
     const size_t count = std::min(glyphs.size(), origins.size());
     if (size_.emPixels * std::max(1.0, size_.xScale) > kMaxBitmapEm) {
-      FillAsPaths(cr, glyphs.first(count), origins.first(count), matrix);
+      OutlineSink& outlines = sink.BeginOutlines(antialiased_);
+      OutlinesLocked(glyphs.first(count), origins.first(count), matrix, outlines);
+      sink.EndOutlines();
       return;
     }
     // Masks are cached per glyph and matrix.
@@ -128,17 +127,29 @@ class GdiFont final : public RealisedFont {
       if (!std::isfinite(o.x) || !std::isfinite(o.y) || std::fabs(o.x) > 1e7 || std::fabs(o.y) > 1e7) continue;
       const GlyphMask* mask = MaskFor(glyphs[i], key);
       if (mask == nullptr || !mask->mask) continue;
-      const double x = std::floor(o.x + 0.5) + mask->left;
-      const double y = std::floor(o.y + 0.5) - mask->top;
-      cairo_mask_surface(cr, mask->mask.get(), x, y);
+      sink.Mask(*mask, std::floor(o.x + 0.5) + mask->left, std::floor(o.y + 0.5) - mask->top);
     }
   }
 
-  void AppendOutlines(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                      const GlyphMatrix& given) const override {
-    if (cr == nullptr || size_.emPixels <= 0) return;
+  std::optional<FaceSource> FaceOf(int faceSlot) const override {
     std::lock_guard lock(FontMutex());
-    AppendOutlinesLocked(cr, glyphs, origins, given.IsFinite() ? given : GlyphMatrix{});
+    if (faceSlot < 0 || static_cast<size_t>(faceSlot) >= slots_.size()) return std::nullopt;
+    const FaceSlot& slot = slots_[static_cast<size_t>(faceSlot)];
+    FaceSource source;
+    source.path = slot.face->Path();
+    source.index = slot.face->Index();
+    source.emPixels = size_.emPixels;
+    source.xScale = size_.xScale;
+    source.syntheticBold = slot.syntheticBold;
+    source.syntheticItalic = slot.syntheticItalic;
+    return source;
+  }
+
+  void Outlines(std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins, const GlyphMatrix& given,
+                OutlineSink& sink) const override {
+    if (size_.emPixels <= 0) return;
+    std::lock_guard lock(FontMutex());
+    OutlinesLocked(glyphs, origins, given.IsFinite() ? given : GlyphMatrix{}, sink);
   }
 
  private:
@@ -251,32 +262,12 @@ class GdiFont final : public RealisedFont {
         mask = MaskFromBitmap(g->bitmap, g->bitmap_left, g->bitmap_top);
       }
     }
-    if (mask.mask) {
-      maskBytes_ += static_cast<size_t>(cairo_image_surface_get_stride(mask.mask.get())) *
-                    static_cast<size_t>(cairo_image_surface_get_height(mask.mask.get()));
-    }
+    maskBytes_ += mask.Bytes();
     return &masks_.emplace(key, std::move(mask)).first->second;
   }
 
-  void FillAsPaths(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                   const GlyphMatrix& matrix) const {
-    // The caller's path (if any) survives: keep it aside while the glyphs are filled.
-    cairo_path_t* saved = cairo_copy_path(cr);
-    cairo_save(cr);
-    cairo_new_path(cr);
-    cairo_set_antialias(cr, antialiased_ ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-    AppendOutlinesLocked(cr, glyphs, origins, matrix);
-    cairo_fill(cr);
-    cairo_restore(cr);
-    if (saved != nullptr) {
-      if (saved->status == CAIRO_STATUS_SUCCESS) cairo_append_path(cr, saved);
-      cairo_path_destroy(saved);
-    }
-  }
-
-  void AppendOutlinesLocked(cairo_t* cr, std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
-                            const GlyphMatrix& matrix) const {
+  void OutlinesLocked(std::span<const Glyph> glyphs, std::span<const GlyphOrigin> origins,
+                      const GlyphMatrix& matrix, OutlineSink& sink) const {
     const size_t count = std::min(glyphs.size(), origins.size());
     for (size_t i = 0; i < count; ++i) {
       const Glyph& glyph = glyphs[i];
@@ -284,7 +275,7 @@ class GdiFont final : public RealisedFont {
       if (!std::isfinite(origins[i].x) || !std::isfinite(origins[i].y)) continue;
       FT_GlyphSlot g = LoadGlyph(glyph.faceSlot, glyph.index, kOutlineLoad);
       if (g == nullptr || g->format != FT_GLYPH_FORMAT_OUTLINE) continue;
-      AppendGlyphOutline(cr, g->outline, origins[i].x, origins[i].y, matrix);
+      AppendGlyphOutline(sink, g->outline, origins[i].x, origins[i].y, matrix);
     }
   }
 
@@ -313,10 +304,10 @@ class EmptyFont final : public RealisedFont {
   std::vector<Glyph> MapGlyphIndices(std::span<const uint16_t> indices) const override {
     return std::vector<Glyph>(indices.size());
   }
-  using RealisedFont::AppendOutlines;
-  using RealisedFont::Draw;
-  void Draw(cairo_t*, std::span<const Glyph>, std::span<const GlyphOrigin>, const GlyphMatrix&) const override {}
-  void AppendOutlines(cairo_t*, std::span<const Glyph>, std::span<const GlyphOrigin>, const GlyphMatrix&) const override {}
+  void Rasterise(std::span<const Glyph>, std::span<const GlyphOrigin>, const GlyphMatrix&,
+                 GlyphRasterSink&) const override {}
+  std::optional<FaceSource> FaceOf(int) const override { return std::nullopt; }
+  void Outlines(std::span<const Glyph>, std::span<const GlyphOrigin>, const GlyphMatrix&, OutlineSink&) const override {}
 
  private:
   FontMetrics metrics_;

@@ -1,4 +1,4 @@
-#include "platform/emf/text/symbol_encoding.h"
+#include "text/symbol_encoding.h"
 
 namespace velto::emf::text {
 namespace {

@@ -1,40 +1,41 @@
-#include "platform/emf/playback/device.h"
+#include "playback/raster_device.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/emf/playback/ellipse.h"
-#include "platform/emf/playback/raster_ops.h"
-#include "platform/emf/playback/scan_fill.h"
+#include "playback/ellipse.h"
+#include "playback/raster_ops.h"
+#include "playback/scan_fill.h"
+#include "text/glyph_raster.h"
 
 namespace velto::emf::playback {
 namespace {
-
-RectL BoundsOfPoints(const std::vector<std::vector<PointD>>& polygons, double grow) {
-  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
-  for (const auto& poly : polygons)
-    for (const auto& p : poly) {
-      x0 = std::min(x0, p.x), y0 = std::min(y0, p.y), x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
-    }
-  if (x0 > x1) return {};
-  auto lo = [&](double v) { return static_cast<int32_t>(std::floor(ClampCoordinate(v - grow))); };
-  auto hi = [&](double v) { return static_cast<int32_t>(std::ceil(ClampCoordinate(v + grow))) + 1; };
-  return RectL{lo(x0), lo(y0), hi(x1), hi(y1)};
-}
 
 uint32_t Opaque(Rgb c) { return 0xFF000000u | c; }
 
 }  // namespace
 
-Device::Device(Surface& surface)
-    : surface_(surface), width_(surface.Width()), height_(surface.Height()), cr_(cairo_create(surface.Cairo())) {
-  cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
+RasterDevice::RasterDevice(Surface& surface)
+    : surface_(surface), width_(surface.Width()), height_(surface.Height()),
+      target_(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(surface.Row(0)),
+                                                  CAIRO_FORMAT_RGB24, width_, height_, surface.Stride())),
+      cr_(cairo_create(target_.get())) {
+  cairo_set_antialias(cr_.get(), CAIRO_ANTIALIAS_NONE);
 }
 
-Device::~Device() { cairo_destroy(cr_); }
+RasterDevice::~RasterDevice() = default;
 
-void Device::ApplyClip(cairo_t* cr, int dx, int dy) const {
+DeviceCaps RasterDevice::Caps() const {
+  DeviceCaps caps;
+  caps.rasterOps = true;
+  caps.floodFill = true;
+  caps.pixelAccess = true;
+  caps.pixelStretch = true;
+  return caps;
+}
+
+void RasterDevice::ApplyClip(cairo_t* cr, int dx, int dy) const {
   if (!clip_) return;
   cairo_new_path(cr);
   for (const auto& band : clip_->Bands())
@@ -43,28 +44,28 @@ void Device::ApplyClip(cairo_t* cr, int dx, int dy) const {
   cairo_clip(cr);
 }
 
-void Device::SetClip(const std::optional<Region>& clip) {
+void RasterDevice::SetClip(const std::optional<Region>& clip) {
   // Only the part on the surface matters; it also keeps cairo's fixed point within range.
   std::optional<Region> onSurface;
   if (clip) onSurface = Region::Combine(*clip, Region::FromRect(0, 0, width_, height_), RegionOp::And);
   if (onSurface == clip_) return;
   clip_ = std::move(onSurface);
-  cairo_reset_clip(cr_);
-  ApplyClip(cr_, 0, 0);
+  cairo_reset_clip(cr_.get());
+  ApplyClip(cr_.get(), 0, 0);
 }
 
-RectL Device::ClipBounds() const {
+RectL RasterDevice::ClipBounds() const {
   RectL surface{0, 0, width_, height_};
   if (!clip_) return surface;
   return Intersect(surface, clip_->Bounds());
 }
 
-Region Device::ClipRegionOrSurface() const {
+Region RasterDevice::ClipRegionOrSurface() const {
   Region surface = Region::FromRect(0, 0, width_, height_);
   return clip_ ? Region::Combine(*clip_, surface, RegionOp::And) : surface;
 }
 
-void Device::AddPolygons(cairo_t* cr, const std::vector<std::vector<PointD>>& polygons) const {
+void RasterDevice::AddPolygons(cairo_t* cr, const std::vector<std::vector<PointD>>& polygons) const {
   for (const auto& poly : polygons) {
     if (poly.empty()) continue;
     cairo_move_to(cr, ClampCoordinate(poly[0].x), ClampCoordinate(poly[0].y));
@@ -73,7 +74,7 @@ void Device::AddPolygons(cairo_t* cr, const std::vector<std::vector<PointD>>& po
   }
 }
 
-void Device::SetSource(cairo_t* cr, const FillSource& source, double dx, double dy) {
+void RasterDevice::SetSource(cairo_t* cr, const FillSource& source, double dx, double dy) {
   if (source.solid) {
     cairo_set_source_rgb(cr, RedOf(source.colour) / 255.0, GreenOf(source.colour) / 255.0,
                          BlueOf(source.colour) / 255.0);
@@ -90,7 +91,7 @@ void Device::SetSource(cairo_t* cr, const FillSource& source, double dx, double 
   cairo_pattern_destroy(pattern);
 }
 
-void Device::ForEachCovered(RectL box, const std::function<void(cairo_t*)>& draw,
+void RasterDevice::ForEachCovered(RectL box, const std::function<void(cairo_t*)>& draw,
                             const std::function<void(int, int, uint32_t&)>& combine) {
   box = Intersect(box, ClipBounds());
   if (IsEmpty(box)) return;
@@ -108,29 +109,29 @@ void Device::ForEachCovered(RectL box, const std::function<void(cairo_t*)>& draw
   cairo_surface_flush(mask.get());
   const uint8_t* data = cairo_image_surface_get_data(mask.get());
   int stride = cairo_image_surface_get_stride(mask.get());
-  surface_.Flush();
+  Flush();
   for (int y = 0; y < h; ++y) {
     const uint8_t* m = data + static_cast<size_t>(y) * stride;
     uint32_t* row = surface_.Row(box.top + y);
     for (int x = 0; x < w; ++x)
       if (m[x]) combine(box.left + x, box.top + y, row[box.left + x]);
   }
-  surface_.MarkDirty();
+  MarkDirty();
 }
 
-void Device::FillPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding, const FillSource& source,
+void RasterDevice::FillPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding, const FillSource& source,
                           uint32_t rop2) {
   if (rop2 == 11) return;  // R2_NOP
-  RectL box = Intersect(BoundsOfPoints(polygons, 1), ClipBounds());
+  RectL box = Intersect(BoundsOfPolygons(polygons, 1), ClipBounds());
   if (IsEmpty(box)) return;
   // Spans straight into the surface: exact pixel-centre coverage, clip bands applied per row.
-  surface_.Flush();
+  Flush();
   ScanPolygons(polygons, winding, box, clip_ ? &*clip_ : nullptr,
                [&](int y, int x0, int x1) { PaintSpan(y, x0, x1, source, rop2); });
-  surface_.MarkDirty();
+  MarkDirty();
 }
 
-void Device::PaintSpan(int y, int x0, int x1, const FillSource& source, uint32_t rop2) {
+void RasterDevice::PaintSpan(int y, int x0, int x1, const FillSource& source, uint32_t rop2) {
   uint8_t table = Rop2ToTable(rop2);
   bool copy = rop2 == kR2CopyPenCode;
   uint32_t colour = source.colour & 0xFFFFFF;
@@ -150,9 +151,9 @@ void Device::PaintSpan(int y, int x0, int x1, const FillSource& source, uint32_t
   }
 }
 
-bool Device::FloodFill(int x, int y, Rgb colour, bool fillSurface, const FillSource& source, uint32_t rop2) {
+bool RasterDevice::FloodFill(int x, int y, Rgb colour, bool fillSurface, const FillSource& source, uint32_t rop2) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_ || !InClip(x, y)) return false;
-  surface_.Flush();
+  Flush();
   colour &= 0xFFFFFF;
   // Border mode floods everything up to pixels of `colour`; surface mode floods the pixels of `colour`.
   auto inside = [&](int px, int py) {
@@ -189,11 +190,11 @@ bool Device::FloodFill(int x, int y, Rgb colour, bool fillSurface, const FillSou
     }
   }
   for (const Span& span : spans) PaintSpan(span.y, span.x0, span.x1, source, rop2);
-  surface_.MarkDirty();
+  MarkDirty();
   return true;
 }
 
-void Device::FillRegion(const Region& region, const FillSource& source, uint32_t rop2) {
+void RasterDevice::FillRegion(const Region& region, const FillSource& source, uint32_t rop2) {
   std::vector<std::vector<PointD>> rects;
   for (const auto& band : region.Bands())
     for (size_t i = 0; i < band.xs.size(); i += 2) {
@@ -203,12 +204,12 @@ void Device::FillRegion(const Region& region, const FillSource& source, uint32_t
   FillPolygons(rects, true, source, rop2);
 }
 
-void Device::StrokeCosmetic(const std::vector<PointI>& points, bool closed, const CosmeticStroke& stroke, int& phase) {
+void RasterDevice::StrokeCosmetic(const std::vector<PointI>& points, bool closed, const CosmeticStroke& stroke, int& phase) {
   if (points.empty() || stroke.rop2 == 11) return;
   uint8_t table = Rop2ToTable(stroke.rop2);
   int dashTotal = 0;
   for (int d : stroke.dashes) dashTotal += std::max(d, 0);
-  surface_.Flush();
+  Flush();
   auto plot = [&](int x, int y) {
     bool on = true;
     if (stroke.alternate) {
@@ -272,15 +273,15 @@ void Device::StrokeCosmetic(const std::vector<PointI>& points, bool closed, cons
     phase = static_cast<int>((phase + (steps - last)) % (1 << 30));
   };
   if (points.size() == 1) {
-    surface_.MarkDirty();
+    MarkDirty();
     return;
   }
   for (size_t i = 1; i < points.size(); ++i) segment(points[i - 1], points[i]);
   if (closed) segment(points.back(), points.front());
-  surface_.MarkDirty();
+  MarkDirty();
 }
 
-void Device::StrokeGeometric(const std::vector<Figure>& figures, const GeometricStroke& stroke,
+void RasterDevice::StrokeGeometric(const std::vector<Figure>& figures, const GeometricStroke& stroke,
                              const FillSource& source) {
   if (stroke.rop2 == 11 || figures.empty()) return;
   const int width = std::clamp(stroke.style.width, 1, kMaxEllipseBox);
@@ -288,7 +289,7 @@ void Device::StrokeGeometric(const std::vector<Figure>& figures, const Geometric
   for (const auto& f : figures) polys.push_back(f.points);
   // Miters reach furthest: the limit in widths, at least the square end's diagonal.
   double grow = width * std::max(stroke.style.miterLimit, 2.0) + 2;
-  RectL box = Intersect(BoundsOfPoints(polys, std::min(grow, kMaxDeviceCoordinate)), ClipBounds());
+  RectL box = Intersect(BoundsOfPolygons(polys, std::min(grow, kMaxDeviceCoordinate)), ClipBounds());
   if (IsEmpty(box)) return;
   WideStrokeStyle style = stroke.style;
   style.width = width;
@@ -302,12 +303,12 @@ void Device::StrokeGeometric(const std::vector<Figure>& figures, const Geometric
     }
     AddWideStroke(points, f.closed, style, spans);
   }
-  surface_.Flush();
+  Flush();
   PaintSpans(spans, source, stroke.rop2);
-  surface_.MarkDirty();
+  MarkDirty();
 }
 
-void Device::PaintSpans(const SpanSet& spans, const FillSource& source, uint32_t rop2) {
+void RasterDevice::PaintSpans(const SpanSet& spans, const FillSource& source, uint32_t rop2) {
   static const std::vector<Region::Band> kNoBands;
   const std::vector<Region::Band>& bands = clip_ ? clip_->Bands() : kNoBands;
   size_t band = 0;
@@ -330,13 +331,13 @@ void Device::PaintSpans(const SpanSet& spans, const FillSource& source, uint32_t
   });
 }
 
-void Device::DrawImage(const Image& image, const Xform& imageToDevice, const std::vector<PointD>& destination,
+void RasterDevice::DrawImage(const Image& image, const Xform& imageToDevice, const std::vector<PointD>& destination,
                        uint32_t rop3, const FillSource* pattern, bool smooth, std::optional<Rgb> transparentKey,
                        bool blend, double constantAlpha) {
   uint8_t table = Rop3Table(rop3);
   if (table == 0xAA) return;
   std::vector<std::vector<PointD>> polys{destination};
-  RectL box = Intersect(BoundsOfPoints(polys, 1), ClipBounds());
+  RectL box = Intersect(BoundsOfPolygons(polys, 1), ClipBounds());
   if (IsEmpty(box)) return;
   Xform deviceToImage;
   bool usesSource = Rop3UsesSource(table);
@@ -376,18 +377,19 @@ void Device::DrawImage(const Image& image, const Xform& imageToDevice, const std
   }
 
   if (table == 0xCC || blend) {
-    cairo_save(cr_);
-    cairo_new_path(cr_);
-    AddPolygons(cr_, polys);
+    cairo_t* cr = cr_.get();
+    cairo_save(cr);
+    cairo_new_path(cr);
+    AddPolygons(cr, polys);
     if (blend || transparentKey) {
-      cairo_clip(cr_);
-      cairo_set_source(cr_, srcPattern.get());
-      cairo_paint_with_alpha(cr_, std::clamp(constantAlpha, 0.0, 1.0));
+      cairo_clip(cr);
+      cairo_set_source(cr, srcPattern.get());
+      cairo_paint_with_alpha(cr, std::clamp(constantAlpha, 0.0, 1.0));
     } else {
-      cairo_set_source(cr_, srcPattern.get());
-      cairo_fill(cr_);
+      cairo_set_source(cr, srcPattern.get());
+      cairo_fill(cr);
     }
-    cairo_restore(cr_);
+    cairo_restore(cr);
     return;
   }
   if (table == 0xF0 && pattern && !haveImage) {
@@ -429,39 +431,48 @@ void Device::DrawImage(const Image& image, const Xform& imageToDevice, const std
       });
 }
 
-void Device::SetPixel(int x, int y, Rgb colour) {
+void RasterDevice::SetPixel(int x, int y, Rgb colour) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_ || !InClip(x, y)) return;
-  surface_.Flush();
+  Flush();
   surface_.SetPixel(x, y, colour);
-  surface_.MarkDirty();
+  MarkDirty();
 }
 
-void Device::InvertRegion(const Region& region) {
+void RasterDevice::InvertRegion(const Region& region) {
   Region r = clip_ ? Region::Combine(region, *clip_, RegionOp::And) : region;
   r = Region::Combine(r, Region::FromRect(0, 0, width_, height_), RegionOp::And);
-  surface_.Flush();
+  Flush();
   for (const auto& band : r.Bands())
     for (int y = band.y0; y < band.y1; ++y)
       for (size_t i = 0; i < band.xs.size(); i += 2)
         for (int x = band.xs[i]; x < band.xs[i + 1]; ++x) surface_.Row(y)[x] ^= 0xFFFFFF;
-  surface_.MarkDirty();
+  MarkDirty();
 }
 
-Region Device::RegionOfPolygons(const std::vector<std::vector<PointD>>& polygons, bool winding) const {
-  RectL box = Intersect(BoundsOfPoints(polygons, 1), RectL{0, 0, width_, height_});
-  if (IsEmpty(box)) return {};
-  std::vector<Region::Band> bands;
-  ScanPolygons(polygons, winding, box, nullptr, [&](int y, int x0, int x1) {
-    if (bands.empty() || bands.back().y0 != y) bands.push_back(Region::Band{y, y + 1, {}});
-    auto& xs = bands.back().xs;
-    if (!xs.empty() && xs.back() >= x0) {
-      xs.back() = std::max(xs.back(), x1);
-    } else {
-      xs.push_back(x0);
-      xs.push_back(x1);
-    }
-  });
-  return Region::FromBands(std::move(bands));
+void RasterDevice::DrawGlyphs(const GlyphRun& run) {
+  if (!run.font) return;
+  cairo_t* cr = cr_.get();
+  cairo_save(cr);
+  cairo_set_source_rgb(cr, RedOf(run.colour) / 255.0, GreenOf(run.colour) / 255.0, BlueOf(run.colour) / 255.0);
+  text::DrawGlyphs(cr, *run.font, run.glyphs, run.origins, run.matrix);
+  cairo_restore(cr);
+}
+
+void RasterDevice::FillGradientRect(double x0, double y0, double x1, double y1, bool vertical,
+                                    const GradientColour& first, const GradientColour& second) {
+  cairo_t* cr = cr_.get();
+  CairoPatternPtr pattern;
+  cairo_save(cr);
+  cairo_new_path(cr);
+  pattern.reset(vertical ? cairo_pattern_create_linear(0, y0, 0, y1) : cairo_pattern_create_linear(x0, 0, x1, 0));
+  cairo_pattern_add_color_stop_rgb(pattern.get(), 0, std::min(first.r, 1.0), std::min(first.g, 1.0),
+                                   std::min(first.b, 1.0));
+  cairo_pattern_add_color_stop_rgb(pattern.get(), 1, std::min(second.r, 1.0), std::min(second.g, 1.0),
+                                   std::min(second.b, 1.0));
+  cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
+  cairo_set_source(cr, pattern.get());
+  cairo_fill(cr);
+  cairo_restore(cr);
 }
 
 }  // namespace velto::emf::playback
