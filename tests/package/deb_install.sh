@@ -11,7 +11,11 @@ cache=${TMPDIR:-/tmp}/velto-deb
 base=$cache/base
 mkdir -p "$cache"
 if [ ! -f "$base/.ok" ]; then
-  mirror=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -1)
+  # The mirror this machine uses: deb822 sources (a full install) or sources.list (a debootstrap one).
+  mirror=$( { sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true; } | head -1)
+  if [ -z "$mirror" ]; then
+    mirror=$( { sed -n 's/^deb  *\(http[^ ]*\) .*/\1/p' /etc/apt/sources.list 2>/dev/null || true; } | head -1)
+  fi
   mirror=${mirror:-http://deb.debian.org/debian}
   rm -rf "$base"
   echo "deb-install: making a bare Debian 12 (debootstrap minbase)"
