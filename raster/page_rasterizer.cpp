@@ -139,10 +139,17 @@ void ReleasePageSurface(PageSurface& surface) { surface.bitmap.reset(); }
 namespace {
 // Surfaces up to this size are kept for the thread's next page; larger ones (big --dpi pages) go.
 constexpr uint64_t kMaxKeptSurfaceBytes = uint64_t{64} << 20;
-thread_local PageSurface keptSurface;
+// Only where canvases are reused: MinGW's thread-local objects with destructors crash at thread exit
+// under Wine, so Windows never touches it.
+PageSurface& KeptSurface() {
+  thread_local PageSurface kept;
+  return kept;
+}
 }  // namespace
 
 bool AcquirePageSurface(int width, int height, bool colour, PageSurface& surface) {
+  if constexpr (!platform::kCanvasReusable) return CreatePageSurface(width, height, colour, surface);
+  PageSurface& keptSurface = KeptSurface();
   if (keptSurface.Valid() && keptSurface.bitmap->Width() == width && keptSurface.bitmap->Height() == height &&
       keptSurface.bitmap->IsMonochrome() == !colour) {
     surface = std::move(keptSurface);
@@ -155,9 +162,11 @@ bool AcquirePageSurface(int width, int height, bool colour, PageSurface& surface
 }
 
 void RecyclePageSurface(PageSurface& surface) {
-  if (platform::kCanvasReusable && surface.Valid() &&
-      uint64_t(surface.bitmap->Width()) * uint64_t(surface.bitmap->Height()) * 4 <= kMaxKeptSurfaceBytes) {
-    keptSurface = std::move(surface);
+  if constexpr (platform::kCanvasReusable) {
+    if (surface.Valid() &&
+        uint64_t(surface.bitmap->Width()) * uint64_t(surface.bitmap->Height()) * 4 <= kMaxKeptSurfaceBytes) {
+      KeptSurface() = std::move(surface);
+    }
   }
   surface = PageSurface{};
 }
