@@ -19,13 +19,6 @@
 #endif
 
 namespace velto {
-namespace {
-
-void RemoveFile(const std::string& path) {
-  if (!path.empty()) platform::RemoveFile(path);
-}
-
-}  // namespace
 
 FaxTiffWriter::FaxTiffWriter() = default;
 
@@ -155,29 +148,20 @@ bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPa
   const int threads = std::clamp(context.threads, 1, std::max(1, pageCount));
   // In job mode one temporary page name for each thread; without them no page can be extracted: no
   // document. (The converter reads the pages straight from the spool file.)
-  std::vector<std::string> tempNames(static_cast<size_t>(threads));
-  for (std::string& name : tempNames) {
-    if (context.jobMode && !MakeTempPageName(name)) {
-      for (const std::string& made : tempNames) RemoveFile(made);
-      context.report.NotWritten(0, outputPath, "no temporary file for the pages in " + platform::TempDirectory());
-      return false;
-    }
-  }
-  FaxTiffWriter writer;
-  if (!writer.OpenFile(outputPath, options, pageCount)) {
-    context.report.NotWritten(0, outputPath, writer.Error());
-    for (const std::string& name : tempNames) RemoveFile(name);
+  PageFileNames tempNames;
+  if (!tempNames.Reserve(threads, context.jobMode)) {
+    context.report.NotWritten(0, outputPath, "no temporary file for the pages in " + platform::TempDirectory());
     return false;
   }
 
-  std::mutex handOut;
-  size_t nextName = 0;
+  FaxTiffWriter writer;
+  if (!writer.OpenFile(outputPath, options, pageCount)) {
+    context.report.NotWritten(0, outputPath, writer.Error());
+    return false;
+  }
+
   auto makeDrawer = [&] {
-    std::string tempName;
-    {
-      std::lock_guard lock(handOut);
-      tempName = tempNames[nextName++];
-    }
+    const std::string tempName = tempNames.Take();
     auto own = std::make_shared<SpoolJob>(job);  // extraction notes its page file in the job record
     auto renderer = std::make_shared<FaxPageRenderer>();
     const bool ready = renderer->Open(options.settings);
@@ -216,7 +200,6 @@ bool WriteTiffDocument(const std::string& spoolPath, const std::string& outputPa
     if (context.pageDone) context.pageDone(k);
     return !failed;
   });
-  for (const std::string& name : tempNames) RemoveFile(name);
   if (!writer.Finish() || failed) {
     context.report.NotWritten(0, outputPath, writer.Error());
     return false;

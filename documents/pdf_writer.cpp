@@ -32,10 +32,6 @@ using CairoPtr = std::unique_ptr<cairo_t, CairoDestroyer>;
 constexpr double kA4Width = 595;
 constexpr double kA4Height = 842;
 
-void RemoveFile(const std::string& path) {
-  if (!path.empty()) platform::RemoveFile(path);
-}
-
 }  // namespace
 
 PdfDocumentWriter::PdfDocumentWriter() = default;
@@ -178,18 +174,15 @@ bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPat
   const int threads = std::clamp(context.threads, 1, std::max(1, pageCount));
   // In job mode one temporary page name for each thread; without them no page can be extracted: no
   // document. (The converter reads the pages straight from the spool file.)
-  std::vector<std::string> tempNames(static_cast<size_t>(threads));
-  for (std::string& name : tempNames) {
-    if (context.jobMode && !MakeTempPageName(name)) {
-      for (const std::string& made : tempNames) RemoveFile(made);
-      context.report.NotWritten(0, outputPath, "no temporary file for the pages in " + platform::TempDirectory());
-      return false;
-    }
+  PageFileNames tempNames;
+  if (!tempNames.Reserve(threads, context.jobMode)) {
+    context.report.NotWritten(0, outputPath, "no temporary file for the pages in " + platform::TempDirectory());
+    return false;
   }
+
   PdfDocumentWriter writer;
   if (!writer.Open(outputPath)) {
     context.report.NotWritten(0, outputPath, writer.Error());
-    for (const std::string& name : tempNames) RemoveFile(name);
     return false;
   }
   // Every page is drawn and placed at one size, the page size of the display, whichever page comes first.
@@ -197,14 +190,8 @@ bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPat
   const int width = static_cast<int>(std::trunc(pageSize.width));
   const int height = static_cast<int>(std::trunc(pageSize.height));
 
-  std::mutex handOut;
-  size_t nextName = 0;
   auto makeDrawer = [&] {
-    std::string tempName;
-    {
-      std::lock_guard lock(handOut);
-      tempName = tempNames[nextName++];
-    }
+    const std::string tempName = tempNames.Take();
     auto own = std::make_shared<SpoolJob>(job);  // extraction notes its page file in the job record
     auto surface = std::make_shared<PageSurface>();
     return [&spoolPath, jobMode = context.jobMode, tempName, own, surface, width, height](int k) {
@@ -254,7 +241,6 @@ bool WritePdfDocument(const std::string& spoolPath, const std::string& outputPat
     if (context.pageDone) context.pageDone(k);
     return ok;
   });
-  for (const std::string& name : tempNames) RemoveFile(name);
   const bool finished = writer.Finish();
   if (!finished || !ok) {
     context.report.NotWritten(0, outputPath, !failure.empty() ? failure : writer.Error());
